@@ -1,0 +1,39 @@
+# Compiler settings shared by every target, and helpers for the Windows deliverables.
+
+set(PELO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+    -Woverloaded-virtual -Wnull-dereference)
+if(PELO_WERROR)
+  list(APPEND PELO_WARNINGS -Werror)
+endif()
+
+if(WIN32)
+  add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                          _WIN32_WINNT=0x0A00 WINVER=0x0A00 _WIN32_IE=0x0A00)
+  # Chinese strings in UTF-8 sources become the right UTF-16 resources.
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+  # A deliverable may import only DLLs that Windows ships.
+  set(PELO_STATIC_LINK -static -static-libgcc -static-libstdc++)
+else()
+  if(PELO_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+  endif()
+endif()
+
+# pelo_target_defaults(target): warnings, and static runtime on Windows.
+function(pelo_target_defaults target)
+  target_compile_options(${target} PRIVATE ${PELO_WARNINGS})
+  if(WIN32)
+    target_link_options(${target} PRIVATE ${PELO_STATIC_LINK})
+  endif()
+endfunction()
+
+# pelo_add_gtest(target): a GoogleTest program whose tests ctest runs (under Wine when
+# cross-compiling). Tests are listed when ctest runs, so building needs no Wine.
+function(pelo_add_gtest target)
+  pelo_target_defaults(${target})
+  target_link_libraries(${target} PRIVATE GTest::gtest_main)
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+                       PROPERTIES TIMEOUT 180)
+endfunction()
