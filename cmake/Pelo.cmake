@@ -37,3 +37,26 @@ function(pelo_add_gtest target)
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
                        PROPERTIES TIMEOUT 180)
 endfunction()
+
+# pelo_add_fuzzer(name SOURCES ... [LIBS ...] [SEEDS_DIR dir] [SEEDS_DEPENDS target]):
+# a libFuzzer target (native build with PELO_FUZZ only) and a ctest test that runs it for
+# PELO_FUZZ_SECONDS on a fresh corpus seeded from SEEDS_DIR. scripts/fuzz.sh runs it longer.
+set(PELO_FUZZ_SECONDS 30 CACHE STRING "How long the test run of each fuzz target lasts")
+function(pelo_add_fuzzer name)
+  cmake_parse_arguments(F "" "SEEDS_DIR;SEEDS_DEPENDS" "SOURCES;LIBS" ${ARGN})
+  if(NOT PELO_FUZZ OR WIN32)
+    return()
+  endif()
+  add_executable(${name} ${F_SOURCES})
+  target_compile_options(${name} PRIVATE ${PELO_WARNINGS} -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${F_LIBS})
+  if(F_SEEDS_DEPENDS)
+    add_dependencies(${name} ${F_SEEDS_DEPENDS})
+  endif()
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/run-fuzzer.sh $<TARGET_FILE:${name}> ${corpus}
+                   ${PELO_FUZZ_SECONDS} ${F_SEEDS_DIR})
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS fuzz)
+endfunction()
