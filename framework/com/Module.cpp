@@ -1,0 +1,31 @@
+#include "framework/com/Module.h"
+
+namespace pelo::com {
+namespace {
+HINSTANCE g_instance = nullptr;
+LONG g_locks = 0;
+} // namespace
+
+void SetModuleInstance(HINSTANCE instance) noexcept
+{
+    g_instance = instance;
+}
+HINSTANCE ModuleInstance() noexcept
+{
+    return g_instance;
+}
+
+void ModuleAddRef() noexcept
+{
+    ::InterlockedIncrement(&g_locks);
+}
+void ModuleRelease() noexcept
+{
+    ::InterlockedDecrement(&g_locks);
+}
+LONG ModuleLockCount() noexcept
+{
+    return ::InterlockedCompareExchange(&g_locks, 0, 0);
+}
+
+} // namespace pelo::com
