@@ -1,0 +1,68 @@
+// Writes the template key streams: each file is one whole stream as a key in the program's
+// dialog templates holds it (properties, font marker, standard font data).
+#include "PropertyStream.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+using namespace pelokey::stream;
+
+namespace {
+
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) {
+        return false;
+    }
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && ok;
+}
+
+bool Emit(const std::string& dir, const char* name, const KeyProps& props, FontMarker marker)
+{
+    MemoryWriter w;
+    bool ok = WriteKeyProps(w, props) && WriteFontHeader(w, marker);
+    if (marker == FontMarker::FontObject) {
+        ok = ok && WriteStdFontData(w, StdFontData {});
+    }
+    return ok && WriteFile(dir + "/" + name, w.Bytes());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec) {
+        return 1;
+    }
+
+    KeyProps key;
+    key.extentX = key.extentY = 873;
+    key.strKeyChar = u"1";
+
+    KeyProps shift = key;
+    shift.extentX = 2619;
+    shift.bShift = 1;
+    shift.nKeyStyle = 2;
+    shift.strKeyChar = u"Q";
+    shift.strKeyString = u"Shift";
+
+    KeyProps editor = key;
+    editor.bInConfigDlg = 1;
+    editor.strKeyChar = u"A";
+
+    const bool ok = Emit(dir, "main-key.bin", key, FontMarker::FontObject)
+        && Emit(dir, "shift-key.bin", shift, FontMarker::FontObject)
+        && Emit(dir, "editor-key.bin", editor, FontMarker::FontObject)
+        && Emit(dir, "default-font-key.bin", key, FontMarker::Default);
+    return ok ? 0 : 1;
+}
