@@ -1,0 +1,26 @@
+// The five scheme slots: each slot's key-map file and default name, the scheme name table, and
+// the slot check that makes sure every slot has a readable key-map file.
+#pragma once
+
+#include "scheme/KeyMapFangAn.h"
+
+constexpr int FANGAN_SLOT_COUNT = 5;
+
+// Entry n - 1 names slot n: at most 20 units and a terminating zero.
+using FangAnNameTable = char16_t[FANGAN_SLOT_COUNT][FANGAN_NAME_UNITS + 1];
+
+struct FangAnSlot {
+    const wchar_t* szPath; // relative to the working directory
+    const char16_t* szDefaultName;
+};
+
+// Slot n is kFangAnSlots[n - 1]: ".\fangan\1.kmf" "方案一" to ".\fangan\5.kmf" "方案五".
+extern const FangAnSlot kFangAnSlots[FANGAN_SLOT_COUNT];
+
+// The slot numbered 1 to 5, or null for any other number.
+const FangAnSlot* FangAnSlotOf(int nSlot);
+
+// Reads every slot file's name into the table; a slot file that is missing, cannot be opened or
+// ends before its name line does is replaced by the default scheme under the slot's default
+// name. The hook library's table is not touched.
+void CheckFangAnFiles(FangAnNameTable& names);
