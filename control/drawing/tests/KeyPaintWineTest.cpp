@@ -1,0 +1,243 @@
+// The real paint routine into 32-bit memory bitmaps, with the generated face bitmaps loaded from
+// this test program's own resources.
+#include "KeyPaint.h"
+
+#include "framework/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace pelokey::drawing;
+
+namespace {
+
+constexpr COLORREF Dark = RGB(68, 66, 68), Face = RGB(212, 210, 204), Shadow = RGB(132, 130, 132),
+                   Light = RGB(252, 254, 252);
+constexpr COLORREF TextBox = RGB(212, 208, 200);
+constexpr COLORREF Marker = RGB(1, 2, 3);
+
+// A 32-bit top-down DIB section selected into a memory DC, filled with a marker colour.
+class Canvas {
+public:
+    Canvas(int width, int height)
+        : m_width(width)
+        , m_height(height)
+        , m_dc(::CreateCompatibleDC(nullptr))
+    {
+        BITMAPINFO info {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        m_bits = static_cast<DWORD*>(bits);
+        m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
+        for (int i = 0; i < width * height; ++i) {
+            m_bits[i] = 0x00010203; // Marker as 0x00RRGGBB
+        }
+    }
+    ~Canvas() { ::SelectObject(m_dc.get(), m_old); }
+    HDC dc() const { return m_dc.get(); }
+    COLORREF At(int x, int y) const
+    {
+        ::GdiFlush();
+        const DWORD v = m_bits[y * m_width + x];
+        return RGB((v >> 16) & 0xFF, (v >> 8) & 0xFF, v & 0xFF);
+    }
+    // How many pixels of colour c lie in [x0,x1) x [y0,y1).
+    int Count(COLORREF c, int x0, int y0, int x1, int y1) const
+    {
+        int n = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                n += At(x, y) == c;
+            }
+        }
+        return n;
+    }
+    int Count(COLORREF c) const { return Count(c, 0, 0, m_width, m_height); }
+
+private:
+    int m_width, m_height;
+    pelo::UniqueHdc m_dc;
+    pelo::UniqueHbitmap m_bitmap;
+    DWORD* m_bits = nullptr;
+    HGDIOBJ m_old = nullptr;
+};
+
+KeyFaceState CharKey()
+{
+    KeyFaceState s {};
+    s.nKeyStyle = 1;
+    s.strKeyChar = L"A";
+    s.strKeyString = L"Enter";
+    s.tchar1 = L'\x03B1';
+    s.tchar2 = L'\x0391';
+    return s;
+}
+
+KeyFaceState ShiftKey()
+{
+    KeyFaceState s = CharKey();
+    s.nKeyStyle = 2;
+    s.strKeyString = L"Shift";
+    return s;
+}
+
+pelo::UniqueHfont DefaultFontAll()
+{
+    return pelo::UniqueHfont(
+        ::CreateFontW(-11, 0, 0, 0, 400, FALSE, FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
+}
+
+HINSTANCE Resources()
+{
+    return ::GetModuleHandleW(nullptr);
+}
+
+// The four bevel corners that tell raised from pressed, read where the face is not covered by text.
+void ExpectBevel(const Canvas& c, int w, int h, bool pressed, const char* what)
+{
+    EXPECT_EQ(c.At(w - 1, h / 2), pressed ? Light : Dark) << what << ": right column";
+    EXPECT_EQ(c.At(w / 2, h - 1), pressed ? Light : Dark) << what << ": bottom row";
+    EXPECT_EQ(c.At(0, h / 2), pressed ? Shadow : Face) << what << ": left column";
+    EXPECT_EQ(c.At(1, h - 3), pressed ? Dark : Light) << what << ": second column";
+    EXPECT_EQ(c.At(w - 2, h - 3), pressed ? Face : Shadow) << what << ": second-to-last column";
+}
+
+} // namespace
+
+TEST(KeyPaint, CharKey_RaisedAndPressed_BevelAndTextAtPositions)
+{
+    const auto font = DefaultFontAll();
+    for (BOOL down : { FALSE, TRUE }) {
+        Canvas c(29, 29);
+        KeyFaceState s = CharKey();
+        s.bKeyDown = down;
+        const CharColours colours = PaintKeyFace(c.dc(), RECT { 0, 0, 29, 29 }, s, font.get(), Resources());
+        EXPECT_EQ(colours.crTChar1, RGB(0, 0, 0));
+        EXPECT_EQ(colours.crTChar2, RGB(116, 116, 116));
+        ExpectBevel(c, 29, 29, down != FALSE, down ? "pressed" : "raised");
+        EXPECT_EQ(c.Count(Marker), 0) << "the face covers the whole control";
+        // Each text is drawn on an opaque box of the text background, starting at its position.
+        EXPECT_EQ(c.At(3, 3), TextBox) << "key letter box";
+        EXPECT_EQ(c.At(16, 3), TextBox) << "character two box";
+        EXPECT_EQ(c.At(8, 17), TextBox) << "character one box";
+        EXPECT_EQ(c.At(2, 2), Face) << "just outside the letter box";
+        EXPECT_GT(c.Count(RGB(128, 0, 0), 3, 3, 16, 17), 0) << "dark red key letter";
+        EXPECT_GT(c.Count(RGB(0, 0, 0), 8, 17, 29, 28), 0) << "black character one";
+    }
+}
+
+TEST(KeyPaint, CharKey_ShiftDownAndEditor_ColoursFollowState)
+{
+    const auto font = DefaultFontAll();
+    Canvas shifted(29, 29);
+    KeyFaceState s = CharKey();
+    s.bKeyShiftDown = TRUE;
+    CharColours colours = PaintKeyFace(shifted.dc(), RECT { 0, 0, 29, 29 }, s, font.get(), Resources());
+    EXPECT_EQ(colours.crTChar1, RGB(116, 116, 116));
+    EXPECT_EQ(colours.crTChar2, RGB(0, 0, 0));
+    EXPECT_GT(shifted.Count(RGB(0, 0, 0), 16, 3, 29, 15), 0) << "black character two";
+
+    Canvas editor(29, 29);
+    s.bInConfigDlg = TRUE;
+    colours = PaintKeyFace(editor.dc(), RECT { 0, 0, 29, 29 }, s, font.get(), Resources());
+    EXPECT_EQ(colours.crTChar1, RGB(0, 0, 0));
+    EXPECT_EQ(colours.crTChar2, RGB(0, 0, 0));
+    EXPECT_GT(editor.Count(RGB(0, 0, 0), 8, 17, 29, 28), 0);
+    EXPECT_GT(editor.Count(RGB(0, 0, 0), 16, 3, 29, 15), 0);
+}
+
+TEST(KeyPaint, CharKey_EmptyLetter_DrawsOnlyTheCharacters)
+{
+    const auto font = DefaultFontAll();
+    Canvas c(29, 29);
+    KeyFaceState s = CharKey();
+    s.strKeyChar.clear();
+    PaintKeyFace(c.dc(), RECT { 0, 0, 29, 29 }, s, font.get(), Resources());
+    EXPECT_EQ(c.Count(RGB(128, 0, 0)), 0);
+    EXPECT_NE(c.At(3, 3), TextBox);
+    EXPECT_EQ(c.At(8, 17), TextBox);
+}
+
+TEST(KeyPaint, StringKey_RaisedAndPressed_LabelCentred)
+{
+    const auto font = DefaultFontAll();
+    for (short style : { 2, 3 }) {
+        for (BOOL down : { FALSE, TRUE }) {
+            Canvas c(87, 29);
+            KeyFaceState s = ShiftKey();
+            s.nKeyStyle = style;
+            s.bKeyDown = down;
+            PaintKeyFace(c.dc(), RECT { 0, 0, 87, 29 }, s, font.get(), Resources());
+            ExpectBevel(c, 87, 29, down != FALSE, "string key");
+            EXPECT_EQ(c.Count(RGB(0, 0, 0)), 0) << "no scheme characters on a label key";
+            EXPECT_EQ(c.At(3, 3), down ? Face : Face) << "no key letter box";
+            // The label's box is centred: as much of it left of the middle as right of it.
+            int left = 87, right = -1;
+            for (int x = 0; x < 87; ++x) {
+                if (c.At(x, 14) == TextBox) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+            ASSERT_LE(left, right) << "label box found on the middle row";
+            EXPECT_LE(std::abs((left + right) - 86), 2) << left << ".." << right;
+            EXPECT_GT(c.Count(RGB(128, 0, 0), left, 0, right + 1, 29), 0) << "dark red label";
+        }
+    }
+}
+
+TEST(KeyPaint, Face_OtherSizes_StretchesBevelKeepsTextPositions)
+{
+    const auto font = DefaultFontAll();
+    struct Size {
+        int w, h;
+    };
+    for (const Size size : { Size { 58, 58 }, Size { 20, 24 }, Size { 40, 29 } }) {
+        Canvas c(size.w, size.h);
+        PaintKeyFace(c.dc(), RECT { 0, 0, size.w, size.h }, CharKey(), font.get(), Resources());
+        // Shrinking combines source pixels in the device context's stretch mode, which the paint
+        // leaves as it is; only a face that grows keeps the exact bevel colours.
+        if (size.w >= 29 && size.h >= 29) {
+            EXPECT_EQ(c.At(size.w - 1, size.h / 2), Dark) << size.w;
+            EXPECT_EQ(c.At(size.w / 2, size.h - 1), Dark) << size.w;
+        }
+        EXPECT_EQ(c.Count(Marker), 0) << size.w;
+        EXPECT_EQ(c.At(3, 3), TextBox) << size.w;
+    }
+    // Twice the size: each bevel pixel becomes two.
+    Canvas big(58, 58);
+    PaintKeyFace(big.dc(), RECT { 0, 0, 58, 58 }, CharKey(), font.get(), Resources());
+    EXPECT_EQ(big.At(56, 40), Dark);
+    EXPECT_EQ(big.At(54, 40), Shadow);
+    EXPECT_EQ(big.At(2, 40), Light);
+}
+
+TEST(KeyPaint, Face_OffsetBounds_DrawsInsideBounds)
+{
+    const auto font = DefaultFontAll();
+    Canvas c(60, 40);
+    PaintKeyFace(c.dc(), RECT { 20, 5, 49, 34 }, CharKey(), font.get(), Resources());
+    EXPECT_EQ(c.At(0, 0), Marker);
+    EXPECT_EQ(c.At(19, 20), Marker);
+    EXPECT_EQ(c.At(48, 20), Dark);
+    EXPECT_EQ(c.At(49, 20), Marker);
+    EXPECT_EQ(c.At(23, 8), TextBox);
+}
+
+TEST(KeyPaint, Face_BitmapMissing_PlainFaceCoversControl)
+{
+    const auto font = DefaultFontAll();
+    Canvas c(29, 29);
+    // kernel32 holds none of the face bitmaps.
+    PaintKeyFace(c.dc(), RECT { 0, 0, 29, 29 }, CharKey(), font.get(), ::GetModuleHandleW(L"kernel32.dll"));
+    EXPECT_EQ(c.Count(Marker), 0);
+    EXPECT_EQ(c.At(14, 14), Face);
+    EXPECT_EQ(c.At(3, 3), TextBox);
+}
