@@ -41,6 +41,13 @@ bool PutInPlace(const wchar_t* temp, const wchar_t* path)
 
 bool WriteKeyMapFile(const wchar_t* path, const uint8_t* bytes, size_t size) noexcept
 {
+    // A read-only file or a folder in the way cannot be written over. The rename below would
+    // replace a read-only file under Wine, so this is checked here for both platforms alike.
+    const DWORD attributes = ::GetFileAttributesW(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES
+        && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
     std::wstring temp;
     try {
         temp = path;

@@ -1,0 +1,45 @@
+// Saves two different schemes into slot 1's key-map file by turns, for ever, in the folder
+// given on the command line; signals the event named there once both have been saved.
+// The save-kill test ends this process at arbitrary moments.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "framework/UniqueHandle.h"
+#include "scheme/KeyMapFangAn.h"
+
+namespace {
+// Built key by key: the hook library's table is not this program's business.
+void Fill(CKeyMapFangAn& record, const char16_t* name, char16_t seed)
+{
+    record.SetFangAnName(name);
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        record.SetKeyTChar(i, 0, static_cast<char16_t>(seed + i));
+        record.SetKeyTChar(i, 1, static_cast<char16_t>(seed + 100 + i));
+    }
+}
+} // namespace
+
+int main()
+{
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (argv == nullptr || argc != 3 || !::SetCurrentDirectoryW(argv[1])) {
+        return 2;
+    }
+    const pelo::UniqueKernelHandle saved(::OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
+    if (!saved) {
+        return 3;
+    }
+    CKeyMapFangAn schemes[2];
+    Fill(schemes[0], u"甲", 0x4E00);
+    Fill(schemes[1], u"乙方案的名字", 0x3400);
+    for (unsigned long n = 0;; ++n) {
+        if (!schemes[n % 2].SaveFangAnFile(L".\\fangan\\1.kmf")) {
+            return 4;
+        }
+        if (n == 1) {
+            ::SetEvent(saved.get());
+        }
+    }
+}
