@@ -1,0 +1,138 @@
+// Target process of the hook tests: a window with a focused edit control that records every key
+// and character message it receives into the log shared with the test.
+// Usage: PelohookTarget.exe <object name base>
+#include "TargetLog.h"
+
+#include "framework/UniqueHandle.h"
+
+#include <memory>
+
+using namespace pelo::hooktest;
+
+namespace {
+
+TargetLog* g_log = nullptr;
+HANDLE g_sentinel = nullptr;
+HWND g_top = nullptr;
+HWND g_edit = nullptr;
+WNDPROC g_editProc = nullptr;
+
+void Record(UINT msg, WPARAM wParam)
+{
+    const LONG index = g_log->count;
+    if (index < static_cast<LONG>(sizeof g_log->records / sizeof g_log->records[0])) {
+        g_log->records[index] = TargetRecord { msg, static_cast<UINT>(wParam) };
+        ::InterlockedExchange(&g_log->count, index + 1);
+    }
+}
+
+LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_SYSCHAR:
+        Record(msg, wParam);
+        break;
+    default:
+        break;
+    }
+    const LRESULT result = ::CallWindowProcW(g_editProc, hwnd, msg, wParam, lParam);
+    if (msg == WM_KEYUP && wParam == kSentinelKey) {
+        ::SetEvent(g_sentinel);
+    }
+    return result;
+}
+
+LRESULT CALLBACK TopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case kMsgActivate:
+        ::SetForegroundWindow(hwnd);
+        ::SetFocus(g_edit);
+        ::SetWindowTextW(g_edit, L"");
+        ::InterlockedExchange(&g_log->count, 0);
+        return ::GetFocus() == g_edit && ::GetForegroundWindow() == hwnd ? 1 : 0;
+    case kMsgClear:
+        ::InterlockedExchange(&g_log->count, 0);
+        return 1;
+    case kMsgSync:
+        ::SetEvent(g_sentinel);
+        return 1;
+    case kMsgQuit:
+        ::DestroyWindow(hwnd);
+        return 1;
+    case WM_DESTROY:
+        ::PostQuitMessage(0);
+        return 0;
+    default:
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+}
+
+struct ViewDeleter {
+    void operator()(void* view) const { ::UnmapViewOfFile(view); }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        return 2;
+    }
+    const std::string base = argv[1];
+    pelo::UniqueKernelHandle mapping(
+        ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ObjectName(base, "log").c_str()));
+    pelo::UniqueKernelHandle ready(
+        ::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "ready").c_str()));
+    pelo::UniqueKernelHandle sentinel(
+        ::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "sentinel").c_str()));
+    if (!mapping || !ready || !sentinel) {
+        return 3;
+    }
+    std::unique_ptr<void, ViewDeleter> view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    if (!view) {
+        return 4;
+    }
+    g_log = static_cast<TargetLog*>(view.get());
+    g_sentinel = sentinel.get();
+
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW wc {};
+    wc.lpfnWndProc = TopProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = L"PelohookTestTarget";
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    if (!::RegisterClassW(&wc)) {
+        return 5;
+    }
+    pelo::UniqueHwnd top(::CreateWindowExW(0, wc.lpszClassName, L"Pelohook test target",
+        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 120, nullptr, nullptr, instance, nullptr));
+    if (!top) {
+        return 6;
+    }
+    g_top = top.get();
+    g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 4, 4, 300,
+        24, g_top, nullptr, instance, nullptr);
+    if (g_edit == nullptr) {
+        return 7;
+    }
+    g_editProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
+    ::SendMessageW(g_top, kMsgActivate, 0, 0);
+    g_log->hwndTop = reinterpret_cast<UINT_PTR>(g_top);
+    g_log->hwndEdit = reinterpret_cast<UINT_PTR>(g_edit);
+    ::SetEvent(ready.get());
+
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+    (void)top.release(); // destroyed by kMsgQuit
+    return 0;
+}

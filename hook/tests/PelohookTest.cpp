@@ -1,0 +1,495 @@
+// The real hook library at work: the test installs the hook and hands over tables, a second
+// process (PelohookTarget.exe) with a focused edit control receives the keys sent with SendInput
+// and records what its edit control sees.
+#include "hook/Pelohook.h"
+
+#include "TargetLog.h"
+#include "framework/UniqueHandle.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace pelo::hooktest;
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 10000;
+
+struct Rec {
+    UINT msg;
+    UINT wParam;
+    bool operator==(const Rec& o) const { return msg == o.msg && wParam == o.wParam; }
+};
+
+void PrintTo(const Rec& r, std::ostream* os)
+{
+    const char* name = r.msg == WM_CHAR ? "CHAR"
+        : r.msg == WM_KEYDOWN           ? "DOWN"
+        : r.msg == WM_KEYUP             ? "UP"
+                                        : "MSG";
+    *os << name << "(0x" << std::hex << r.wParam << std::dec << ")";
+}
+
+Rec Char(wchar_t c)
+{
+    return Rec { WM_CHAR, static_cast<UINT>(c) };
+}
+Rec Down(WORD vk)
+{
+    return Rec { WM_KEYDOWN, vk };
+}
+Rec Up(WORD vk)
+{
+    return Rec { WM_KEYUP, vk };
+}
+
+INPUT KeyInput(WORD vk, bool up)
+{
+    INPUT in {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+std::vector<INPUT> Press(std::initializer_list<WORD> keys)
+{
+    std::vector<INPUT> inputs;
+    for (WORD vk : keys) {
+        inputs.push_back(KeyInput(vk, false));
+        inputs.push_back(KeyInput(vk, true));
+    }
+    return inputs;
+}
+
+// Test table: every character distinct and outside what the keyboard itself types.
+wchar_t One(char key)
+{
+    return static_cast<wchar_t>(0x4E00 + KeyCharToIndex(static_cast<unsigned char>(key)));
+}
+wchar_t Two(char key)
+{
+    return static_cast<wchar_t>(0x9F00 + KeyCharToIndex(static_cast<unsigned char>(key)));
+}
+
+void HandOverTable(wchar_t (*one)(char), wchar_t (*two)(char))
+{
+    CKeyMapFangAn record; // lives only for the call, as the library expects
+    for (char key : std::string("0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ")) {
+        record.SetKeyTChar(
+            KeyCharToIndex(static_cast<unsigned char>(key)), 0, static_cast<char16_t>(one(key)));
+        record.SetKeyTChar(
+            KeyCharToIndex(static_cast<unsigned char>(key)), 1, static_cast<char16_t>(two(key)));
+    }
+    Dll_SetFangAnInHook(&record);
+}
+
+bool IsTableChar(UINT c)
+{
+    return (c >= 0x4E00 && c < 0x4E00 + KEY_COUNT) || (c >= 0x9F00 && c < 0x9F00 + KEY_COUNT);
+}
+
+std::string ExeDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+// Starts the target program, which sits next to this one; returns its process handle.
+pelo::UniqueKernelHandle Launch(const char* exe, const std::string& argument)
+{
+    std::string cmd = "\"" + ExeDirectory() + exe + "\" " + argument;
+    STARTUPINFOA si {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi {};
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return {};
+    }
+    pelo::UniqueKernelHandle thread(pi.hThread);
+    return pelo::UniqueKernelHandle(pi.hProcess);
+}
+
+struct ViewDeleter {
+    void operator()(void* view) const { ::UnmapViewOfFile(view); }
+};
+
+// The second process and the objects shared with it.
+class Target {
+public:
+    bool Start()
+    {
+        const std::string base = "PelohookTest." + std::to_string(::GetCurrentProcessId());
+        m_mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+            sizeof(TargetLog), ObjectName(base, "log").c_str()));
+        m_ready.reset(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "ready").c_str()));
+        m_sentinel.reset(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "sentinel").c_str()));
+        if (!m_mapping || !m_ready || !m_sentinel) {
+            return false;
+        }
+        m_view.reset(::MapViewOfFile(m_mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        if (!m_view) {
+            return false;
+        }
+        m_process = Launch("PelohookTarget.exe", base);
+        if (!m_process) {
+            return false;
+        }
+        const HANDLE waits[] = { m_ready.get(), m_process.get() };
+        if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
+            return false;
+        }
+        m_top = reinterpret_cast<HWND>(static_cast<UINT_PTR>(Log()->hwndTop));
+        m_edit = reinterpret_cast<HWND>(static_cast<UINT_PTR>(Log()->hwndEdit));
+        return true;
+    }
+
+    ~Target()
+    {
+        if (m_process) {
+            ::PostMessageW(m_top, kMsgQuit, 0, 0);
+            if (::WaitForSingleObject(m_process.get(), 5000) != WAIT_OBJECT_0) {
+                ::TerminateProcess(m_process.get(), 1);
+            }
+        }
+    }
+
+    HWND Edit() const { return m_edit; }
+    HWND Top() const { return m_top; }
+
+    // Gives the target the foreground and the focus, types the keys, and returns the key and
+    // character messages its edit control received, without the closing sentinel key.
+    std::vector<Rec> Type(std::vector<INPUT> inputs)
+    {
+        if (!Activate()) {
+            ADD_FAILURE() << "the target could not take the focus";
+            return {};
+        }
+        inputs.push_back(KeyInput(kSentinelKey, false));
+        inputs.push_back(KeyInput(kSentinelKey, true));
+        const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+        EXPECT_EQ(sent, inputs.size());
+        return Collect();
+    }
+
+    // The messages received since the log was cleared, once a posted sync message came through.
+    std::vector<Rec> Sync()
+    {
+        ::PostMessageW(m_top, kMsgSync, 0, 0);
+        std::vector<Rec> recs = Collect();
+        Clear();
+        return recs;
+    }
+
+    void Clear() { ::SendMessageW(m_top, kMsgClear, 0, 0); }
+
+    bool Activate()
+    {
+        DWORD_PTR focused = 0;
+        return ::SendMessageTimeoutW(m_top, kMsgActivate, 0, 0, SMTO_BLOCK, kTimeoutMs, &focused) && focused;
+    }
+
+    std::wstring EditText() const
+    {
+        wchar_t text[256] = {};
+        ::SendMessageW(m_edit, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+
+private:
+    TargetLog* Log() const { return static_cast<TargetLog*>(m_view.get()); }
+
+    std::vector<Rec> Collect()
+    {
+        if (::WaitForSingleObject(m_sentinel.get(), kTimeoutMs) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the target did not see the end of the input";
+        }
+        std::vector<Rec> recs;
+        const LONG count = Log()->count;
+        for (LONG i = 0; i < count; ++i) {
+            const TargetRecord& r = Log()->records[i];
+            if (r.wParam != kSentinelKey || r.msg == WM_CHAR) {
+                recs.push_back(Rec { r.msg, r.wParam });
+            }
+        }
+        return recs;
+    }
+
+    pelo::UniqueKernelHandle m_mapping;
+    pelo::UniqueKernelHandle m_ready;
+    pelo::UniqueKernelHandle m_sentinel;
+    pelo::UniqueKernelHandle m_process;
+    std::unique_ptr<void, ViewDeleter> m_view;
+    HWND m_top = nullptr;
+    HWND m_edit = nullptr;
+};
+
+// One target process per test program; the test table is handed over before each test.
+class HookTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_target = new Target;
+        if (!s_target->Start()) {
+            delete s_target;
+            s_target = nullptr;
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_target;
+        s_target = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(s_target, nullptr) << "PelohookTarget.exe did not start";
+        HandOverTable(One, Two);
+        Dll_Setg_bAxBnShiftDownInHook(0);
+        Dll_Setg_hWndMainInDll(nullptr);
+    }
+    void TearDown() override
+    {
+        Dll_Setg_bAxBnShiftDownInHook(0);
+        Dll_Setg_hWndMainInDll(nullptr);
+    }
+
+    Target& target() { return *s_target; }
+
+    // The hook passed the key on: the target saw its key-down, and no table character.
+    void ExpectPassedThrough(const std::vector<Rec>& recs, WORD vk)
+    {
+        EXPECT_NE(std::find(recs.begin(), recs.end(), Down(vk)), recs.end()) << "key " << vk;
+        for (const Rec& r : recs) {
+            EXPECT_FALSE(r.msg == WM_CHAR && IsTableChar(r.wParam)) << "typed 0x" << std::hex << r.wParam;
+        }
+    }
+
+    static Target* s_target;
+};
+Target* HookTest::s_target = nullptr;
+
+// Tests that run with the hook installed.
+class PelohookTyping : public HookTest {
+protected:
+    void SetUp() override
+    {
+        HookTest::SetUp();
+        ASSERT_EQ(m_hook.StartHook(), 1);
+    }
+    CKeyboardHook m_hook;
+};
+
+} // namespace
+
+TEST_F(PelohookTyping, MappedKeyDown_TypesCharacterOne_AndIsSwallowed)
+{
+    const auto recs = target().Type(Press({ '0', '9', 'A', 'Z' }));
+    const std::vector<Rec> expected { Char(One('0')), Up('0'), Char(One('9')), Up('9'), Char(One('A')),
+        Up('A'), Char(One('Z')), Up('Z') };
+    EXPECT_EQ(recs, expected);
+    EXPECT_EQ(target().EditText(), (std::wstring { One('0'), One('9'), One('A'), One('Z') }));
+}
+
+TEST_F(PelohookTyping, Shift_TypesCharacterTwo_PhysicalSoftOrBoth)
+{
+    const std::vector<INPUT> shiftB { KeyInput(VK_SHIFT, false), KeyInput('B', false), KeyInput('B', true),
+        KeyInput(VK_SHIFT, true) };
+    const std::vector<Rec> physical { Down(VK_SHIFT), Char(Two('B')), Up('B'), Up(VK_SHIFT) };
+    EXPECT_EQ(target().Type(shiftB), physical);
+
+    Dll_Setg_bAxBnShiftDownInHook(1);
+    EXPECT_EQ(target().Type(Press({ 'B', '5' })),
+        (std::vector<Rec> { Char(Two('B')), Up('B'), Char(Two('5')), Up('5') }));
+    EXPECT_EQ(target().Type(shiftB), physical);
+
+    Dll_Setg_bAxBnShiftDownInHook(0);
+    EXPECT_EQ(target().Type(Press({ 'B' })), (std::vector<Rec> { Char(One('B')), Up('B') }));
+}
+
+TEST_F(PelohookTyping, HeldKey_TypesAgain_OnEveryAutoRepeat)
+{
+    const std::vector<INPUT> held { KeyInput('7', false), KeyInput('7', false), KeyInput('7', false),
+        KeyInput('7', true) };
+    EXPECT_EQ(
+        target().Type(held), (std::vector<Rec> { Char(One('7')), Char(One('7')), Char(One('7')), Up('7') }));
+}
+
+TEST_F(PelohookTyping, KeyUpsKeypadDigitsAndOtherKeys_PassThroughUnchanged)
+{
+    std::vector<INPUT> inputs { KeyInput('K', true) }; // a key-up without its key-down
+    std::vector<WORD> others;
+    for (WORD vk = VK_NUMPAD0; vk <= VK_NUMPAD9; ++vk) {
+        others.push_back(vk);
+    }
+    others.insert(others.end(), { VK_SPACE, VK_OEM_COMMA, VK_OEM_4, VK_DECIMAL });
+    for (WORD vk : others) {
+        inputs.push_back(KeyInput(vk, false));
+        inputs.push_back(KeyInput(vk, true));
+    }
+    const auto recs = target().Type(inputs);
+
+    std::vector<Rec> keys;
+    std::copy_if(
+        recs.begin(), recs.end(), std::back_inserter(keys), [](const Rec& r) { return r.msg != WM_CHAR; });
+    std::vector<Rec> expected { Up('K') };
+    for (WORD vk : others) {
+        expected.push_back(Down(vk));
+        expected.push_back(Up(vk));
+    }
+    EXPECT_EQ(keys, expected);
+    for (WORD vk : others) {
+        ExpectPassedThrough(recs, vk);
+    }
+}
+
+TEST_F(PelohookTyping, CtrlC_IsSwallowed_AndTypesCharacterOfC)
+{
+    const std::vector<INPUT> ctrlC { KeyInput(VK_CONTROL, false), KeyInput('C', false), KeyInput('C', true),
+        KeyInput(VK_CONTROL, true) };
+    EXPECT_EQ(target().Type(ctrlC),
+        (std::vector<Rec> { Down(VK_CONTROL), Char(One('C')), Up('C'), Up(VK_CONTROL) }));
+    EXPECT_EQ(target().EditText(), std::wstring(1, One('C')));
+}
+
+TEST_F(PelohookTyping, TableHandedOverHere_IsTheOneTheHookUsesThere)
+{
+    auto hiragana = [](char key) -> wchar_t { return key == 'Q' ? 0 : 0x3041 + KeyCharToIndex(key); };
+    HandOverTable(hiragana, Two);
+    // An entry of 0 still swallows the key and posts character 0.
+    EXPECT_EQ(target().Type(Press({ 'H', 'Q' })),
+        (std::vector<Rec> { Char(hiragana('H')), Up('H'), Char(0), Up('Q') }));
+    EXPECT_EQ(Dll_ConvertKeyCharToTChar('H', 0), hiragana('H'));
+
+    // Replacing the table while the hook is installed takes effect at the next key.
+    HandOverTable(One, Two);
+    EXPECT_EQ(target().Type(Press({ 'H', 'Q' })),
+        (std::vector<Rec> { Char(One('H')), Up('H'), Char(One('Q')), Up('Q') }));
+}
+
+using PelohookLifecycle = HookTest;
+
+TEST_F(PelohookLifecycle, StopHook_ReturnsZero_WithoutHookAndWhenRepeated)
+{
+    CKeyboardHook hook;
+    EXPECT_EQ(hook.StopHook(), 0);
+    ASSERT_EQ(hook.StartHook(), 1);
+    EXPECT_NE(hook.StopHook(), 0);
+    EXPECT_EQ(hook.StopHook(), 0);
+    ExpectPassedThrough(target().Type(Press({ 'A' })), 'A');
+}
+
+TEST_F(PelohookLifecycle, StartHook_Twice_KeepsOneHook)
+{
+    CKeyboardHook first;
+    CKeyboardHook second; // every object refers to the one hook
+    ASSERT_EQ(first.StartHook(), 1);
+    EXPECT_EQ(second.StartHook(), 1);
+    EXPECT_EQ(target().Type(Press({ 'A' })), (std::vector<Rec> { Char(One('A')), Up('A') }));
+
+    // One removal leaves no hook behind: a second hook would still type table characters.
+    EXPECT_NE(first.StopHook(), 0);
+    ExpectPassedThrough(target().Type(Press({ 'A' })), 'A');
+    EXPECT_EQ(second.StopHook(), 0);
+}
+
+TEST_F(PelohookLifecycle, Destructor_RemovesHook_AndStartHookInstallsAgain)
+{
+    auto* owner = new CKeyboardHook; // heap object, deleted through the virtual destructor
+    ASSERT_EQ(owner->StartHook(), 1);
+    EXPECT_EQ(target().Type(Press({ 'D' })), (std::vector<Rec> { Char(One('D')), Up('D') }));
+    delete static_cast<CObject*>(owner);
+    ExpectPassedThrough(target().Type(Press({ 'D' })), 'D');
+
+    CKeyboardHook hook;
+    EXPECT_EQ(hook.StopHook(), 0);
+    ASSERT_EQ(hook.StartHook(), 1);
+    EXPECT_EQ(target().Type(Press({ 'D' })), (std::vector<Rec> { Char(One('D')), Up('D') }));
+    EXPECT_NE(hook.StopHook(), 0);
+}
+
+namespace {
+
+// A window of the test's own thread standing in for the keyboard window.
+class OwnWindow {
+public:
+    OwnWindow()
+        : m_hwnd(::CreateWindowExW(0, L"STATIC", L"keyboard", WS_POPUP | WS_VISIBLE, 400, 400, 100, 50,
+            nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr))
+    {
+    }
+    HWND get() const { return m_hwnd.get(); }
+    bool Activate() const
+    {
+        ::SetForegroundWindow(get());
+        ::SetActiveWindow(get());
+        ::SetFocus(get());
+        return ::GetActiveWindow() == get() && ::GetFocus() == get();
+    }
+    // Characters posted to this thread's windows.
+    std::vector<UINT> TakeChars() const
+    {
+        std::vector<UINT> chars;
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+            EXPECT_EQ(msg.hwnd, get());
+            chars.push_back(static_cast<UINT>(msg.wParam));
+        }
+        return chars;
+    }
+
+private:
+    pelo::UniqueHwnd m_hwnd;
+};
+
+} // namespace
+
+using PelohookDelivery = PelohookTyping;
+
+TEST_F(PelohookDelivery, KeyboardWindowActive_DeliversToFocusRememberedInOtherProcess)
+{
+    EXPECT_EQ(target().Type(Press({ 'A' })), (std::vector<Rec> { Char(One('A')), Up('A') }));
+
+    OwnWindow keyboard;
+    ASSERT_TRUE(keyboard.Activate());
+    Dll_Setg_hWndMainInDll(keyboard.get());
+    target().Clear();
+    Dll_SendTCharToFocus(L'\x263A', 0);
+    EXPECT_EQ(target().Sync(), (std::vector<Rec> { Char(L'\x263A') }));
+    EXPECT_EQ(keyboard.TakeChars(), std::vector<UINT> {});
+    EXPECT_EQ(::GetFocus(), keyboard.get()) << "focus of the keyboard window's thread changed";
+
+    // Any other active window is an application of its own: its focus gets the character
+    // and becomes the remembered one.
+    Dll_Setg_hWndMainInDll(target().Top());
+    Dll_SendTCharToFocus(L'x', 0);
+    EXPECT_EQ(keyboard.TakeChars(), std::vector<UINT> { L'x' });
+    Dll_Setg_hWndMainInDll(keyboard.get());
+    Dll_SendTCharToFocus(L'y', 0);
+    EXPECT_EQ(keyboard.TakeChars(), std::vector<UINT> { L'y' });
+    EXPECT_EQ(target().Sync(), std::vector<Rec> {});
+    target().Activate(); // an inactive window is destroyed at once
+}
+
+TEST_F(PelohookDelivery, ThreadWithoutActiveWindow_RemembersNoWindowAndPostsNothing)
+{
+    EXPECT_EQ(target().Type(Press({ 'A' })), (std::vector<Rec> { Char(One('A')), Up('A') }));
+    target().Clear();
+
+    // No keyboard window is known yet either: a thread with no active window is still not it.
+    std::thread([] { Dll_SendTCharToFocus(L'y', 0); }).join();
+    EXPECT_EQ(target().Sync(), std::vector<Rec> {});
+
+    OwnWindow keyboard;
+    ASSERT_TRUE(keyboard.Activate());
+    Dll_Setg_hWndMainInDll(keyboard.get());
+    Dll_SendTCharToFocus(L'z', 0);
+    EXPECT_EQ(target().Sync(), std::vector<Rec> {});
+    EXPECT_EQ(keyboard.TakeChars(), std::vector<UINT> {});
+    target().Activate(); // an inactive window is destroyed at once
+}
