@@ -140,26 +140,6 @@ TEST(KeyMapDecode, EveryUnitValue_RoundTrips_InBothCharacterPositions)
     }
 }
 
-TEST(KeyMapDecode, SeparatorCharactersAsEntries_SurviveARoundTrip)
-{
-    KeyTCharPair table[KEY_COUNT];
-    const char16_t awkward[] = { 0x000A, u',', u';', 0, 0x000D, 0xFEFF, 0xD800, 0xFFFF };
-    for (int i = 0; i < KEY_COUNT; ++i) {
-        table[i] = { awkward[i % 8], awkward[(i + 3) % 8] };
-    }
-    const Bytes bytes = Encode(u"分隔", table);
-    NameBuffer name = {};
-    KeyTCharPair back[KEY_COUNT];
-    FillTable(back, 0x3000);
-    DecodeKeyMapFile(bytes.data(), bytes.size(), name, back);
-    EXPECT_EQ(NameOf(name), u"分隔");
-    ExpectTablesEqual(table, back);
-
-    NameBuffer nameOnly = {};
-    EXPECT_TRUE(DecodeKeyMapName(bytes.data(), bytes.size(), nameOnly));
-    EXPECT_EQ(NameOf(nameOnly), u"分隔");
-}
-
 TEST(KeyMapDecode, NameLines_OfTwentyTwentyFiveAndZeroUnits_ReadAsBothReadersShould)
 {
     KeyTCharPair table[KEY_COUNT];
@@ -210,34 +190,7 @@ TEST(KeyMapDecode, NameOnlyRead_StopsAfterTwentyUnits_EvenWithoutLineFeed)
     EXPECT_EQ(NameOf(name), u"ABCDEFGHIJKLMNOPQRS");
 }
 
-TEST(KeyMapDecode, EmptyOrNameOnlyFile_LeavesEmptyNameAndPreviousTable)
-{
-    KeyTCharPair previous[KEY_COUNT];
-    FillTable(previous, 0x2000);
-
-    NameBuffer name;
-    std::memset(name, 0x41, sizeof name);
-    KeyTCharPair table[KEY_COUNT];
-    FillTable(table, 0x2000);
-    DecodeKeyMapFile(nullptr, 0, name, table);
-    EXPECT_EQ(NameOf(name), u"");
-    ExpectTablesEqual(previous, table);
-    EXPECT_FALSE(DecodeKeyMapName(nullptr, 0, name));
-    EXPECT_EQ(NameOf(name), u"");
-
-    // A name cut off by the end of the file ends with the units read: nothing of an older name
-    // may show through behind them.
-    const Bytes cut = ToBytes(u"新名");
-    std::memset(name, 0x41, sizeof name);
-    DecodeKeyMapFile(cut.data(), cut.size(), name, table);
-    EXPECT_EQ(NameOf(name), u"新名");
-    ExpectTablesEqual(previous, table);
-    std::memset(name, 0x41, sizeof name);
-    EXPECT_FALSE(DecodeKeyMapName(cut.data(), cut.size(), name));
-    EXPECT_EQ(NameOf(name), u"新名");
-}
-
-TEST(KeyMapDecode, FileCutAtAnyByte_KeepsPreviousValuesOfTheMissingCharacters)
+TEST(KeyMapDecode, FileCutAtAnyByte_KeepsPreviousValuesOfTheMissingCharactersAndEndsTheName)
 {
     KeyTCharPair stored[KEY_COUNT];
     FillTable(stored, 0x5000);
@@ -250,17 +203,23 @@ TEST(KeyMapDecode, FileCutAtAnyByte_KeepsPreviousValuesOfTheMissingCharacters)
         SCOPED_TRACE(cut);
         KeyTCharPair table[KEY_COUNT];
         FillTable(table, 0x6000);
-        NameBuffer name = {};
+        // A name cut off by the end of the file ends with the units read: nothing of an older,
+        // longer name may show through behind them.
+        NameBuffer name;
+        std::memset(name, 0x41, sizeof name);
         DecodeKeyMapFile(full.data(), cut, name, table);
-        EXPECT_EQ(NameOf(name), std::u16string(u"方案").substr(0, std::min<size_t>(cut / 2, 2)));
+        const std::u16string namePart = std::u16string(u"方案").substr(0, std::min<size_t>(cut / 2, 2));
+        EXPECT_EQ(NameOf(name), namePart);
         for (int i = 0; i < KEY_COUNT; ++i) {
             const size_t end1 = entriesStart + 10 * i + 2;
             const size_t end2 = entriesStart + 10 * i + 6;
             EXPECT_EQ(table[i].tchar1, cut >= end1 ? stored[i].tchar1 : previous[i].tchar1) << i;
             EXPECT_EQ(table[i].tchar2, cut >= end2 ? stored[i].tchar2 : previous[i].tchar2) << i;
         }
-        NameBuffer nameOnly = {};
+        NameBuffer nameOnly;
+        std::memset(nameOnly, 0x41, sizeof nameOnly);
         EXPECT_EQ(DecodeKeyMapName(full.data(), cut, nameOnly), cut >= entriesStart);
+        EXPECT_EQ(NameOf(nameOnly), namePart);
     }
 }
 
@@ -304,50 +263,7 @@ TEST(KeyMapDecode, ZeroUnitInsideTheNameLine_EndsTheNameButNotTheLine)
     EXPECT_EQ(Encode(name, back), Encode(u"AB", table));
 }
 
-TEST(KeyMapDecode, ChunkedFeeding_GivesTheSameResult_AtEverySplit)
-{
-    KeyTCharPair table[KEY_COUNT];
-    FillTable(table, 0x9000);
-    Bytes bytes = ToBytes(u"ABCDEFGHIJKLMNOPQRSTUVWXYZ\n");
-    const Bytes entries = Encode(u"", table);
-    bytes.insert(bytes.end(), entries.begin() + 2, entries.end() - 7);
-
-    KeyTCharPair previous[KEY_COUNT];
-    FillTable(previous, 0x1000);
-    NameBuffer wholeName = {};
-    KeyTCharPair wholeTable[KEY_COUNT];
-    FillTable(wholeTable, 0x1000);
-    DecodeKeyMapFile(bytes.data(), bytes.size(), wholeName, wholeTable);
-    EXPECT_EQ(wholeTable[35].tchar1, table[35].tchar1);
-    EXPECT_EQ(wholeTable[35].tchar2, previous[35].tchar2);
-
-    for (size_t split = 0; split <= bytes.size(); ++split) {
-        KeyMapFileDecoder decoder(KeyMapFileDecoder::Mode::Whole, previous);
-        decoder.Feed(bytes.data(), split);
-        decoder.Feed(bytes.data() + split, bytes.size() - split);
-        ASSERT_EQ(NameOf(decoder.Name()), NameOf(wholeName)) << split;
-        for (int i = 0; i < KEY_COUNT; ++i) {
-            ASSERT_EQ(decoder.Table()[i].tchar1, wholeTable[i].tchar1) << split;
-            ASSERT_EQ(decoder.Table()[i].tchar2, wholeTable[i].tchar2) << split;
-        }
-    }
-}
-
-TEST(KeyMapDecode, Decoder_ReportsCompleteOnceItNeedsNoMoreBytes)
-{
-    const Bytes bytes = Encode(u"AB", kDefaultKeyTable);
-    KeyMapFileDecoder whole(KeyMapFileDecoder::Mode::Whole, kDefaultKeyTable);
-    EXPECT_FALSE(whole.Feed(bytes.data(), bytes.size() - 1));
-    EXPECT_TRUE(whole.Feed(bytes.data() + bytes.size() - 1, 1));
-    EXPECT_TRUE(whole.Complete());
-
-    KeyMapFileDecoder nameOnly(KeyMapFileDecoder::Mode::NameOnly, nullptr);
-    EXPECT_FALSE(nameOnly.Feed(bytes.data(), 5));
-    EXPECT_TRUE(nameOnly.Feed(bytes.data() + 5, 1));
-    EXPECT_TRUE(nameOnly.Succeeded());
-}
-
-TEST(KeyMapName, CopyInAndOut_KeepTwentyUnitsZeroFilledAndNeverTouchTheTwentyFirst)
+TEST(KeyMapName, CopyIn_KeepsTwentyUnitsZeroFilledAndNeverTouchesTheTwentyFirst)
 {
     NameBuffer name;
     std::memset(name, 0x77, sizeof name);
@@ -366,19 +282,6 @@ TEST(KeyMapName, CopyInAndOut_KeepTwentyUnitsZeroFilledAndNeverTouchTheTwentyFir
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(name[i], 0) << i;
     }
-
-    NameBuffer source = {};
-    CopyNameIn(source, u"AB");
-    source[3] = u'X'; // behind the terminator: not part of the name
-    char16_t out[21];
-    std::memset(out, 0x66, sizeof out);
-    CopyNameOut(source, out);
-    EXPECT_EQ(out[0], u'A');
-    EXPECT_EQ(out[1], u'B');
-    for (int i = 2; i < 20; ++i) {
-        EXPECT_EQ(out[i], 0) << i;
-    }
-    EXPECT_EQ(out[20], 0x6666);
 }
 
 TEST(KeyMapName, DefaultNameForAMissingFile_TakesTheSlotNumeralOrAFileNameCharacter)

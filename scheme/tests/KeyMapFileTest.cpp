@@ -111,7 +111,7 @@ using SlotCheck = SchemeFile;
 
 } // namespace
 
-TEST_F(SchemeFile, Save_WritesTheExactBytesAndCreatesTheFolder_ForEmptyShortAndFullNames)
+TEST_F(SchemeFile, Save_WritesTheExactBytesAndCreatesTheFolder_WhenTheFolderIsMissing)
 {
     ASSERT_FALSE(DirectoryExists(L"fangan"));
     CKeyMapFangAn record;
@@ -124,20 +124,7 @@ TEST_F(SchemeFile, Save_WritesTheExactBytesAndCreatesTheFolder_ForEmptyShortAndF
         0x3B, 0x00, 0x0A, 0x00, 0x60, 0x21, 0x2C, 0x00, 0x00, 0x4E, 0x3B, 0x00, 0x0A, 0x00 };
     EXPECT_EQ(Bytes(standard.begin(), standard.begin() + head.size()), head);
     EXPECT_EQ(standard, Encoded(u"方案一", kDefaultKeyTable));
-
-    record.SetFangAnName(u"ABCDEFGHIJKLMNOPQRSTUVWXY");
-    EXPECT_EQ(record.SaveFangAnFile(L".\\fangan\\2.kmf"), 1);
-    EXPECT_EQ(ReadAll(L".\\fangan\\2.kmf"), Encoded(u"ABCDEFGHIJKLMNOPQRST", kDefaultKeyTable));
-    EXPECT_EQ(ReadAll(L".\\fangan\\2.kmf").size(), 402u);
-
-    record.SetFangAnName(u"");
-    EXPECT_EQ(record.SaveFangAnFile(L".\\fangan\\3.kmf"), 1);
-    const Bytes empty = ReadAll(L".\\fangan\\3.kmf");
-    ASSERT_EQ(empty.size(), 362u);
-    EXPECT_EQ(empty[0], 0x0A);
-    EXPECT_EQ(empty[1], 0x00);
-
-    EXPECT_EQ(ListFolder(L"fangan"), (std::vector<std::wstring> { L"1.kmf", L"2.kmf", L"3.kmf" }));
+    EXPECT_EQ(ListFolder(L"fangan"), std::vector<std::wstring> { L"1.kmf" });
 }
 
 TEST_F(SchemeFile, Save_ReplacesALongerFileAndAStaleTemporaryFile_LeavingOnlyTheKeyMapFile)
@@ -243,27 +230,6 @@ TEST_F(SchemeFile, Load_KeepsEarlierCharactersAndStillHandsOver_WhenTheFileIsSho
     EXPECT_EQ(NameOf(record), u"");
     EXPECT_EQ(TableOf(record), expected);
     EXPECT_EQ(HookTable(), expected);
-}
-
-TEST_F(SchemeFile, LongNameLine_LoadAndNameReadKeepTwentyUnits_LoadReadsAllEntries)
-{
-    ASSERT_TRUE(::CreateDirectoryW(L"fangan", nullptr));
-    const Table stored = Filled(0x0300);
-    Bytes bytes = Utf16Bytes(u"ABCDEFGHIJKLMNOPQRSTUVWXY\n");
-    const Bytes entries = Encoded(u"", stored.entries);
-    bytes.insert(bytes.end(), entries.begin() + 2, entries.end());
-    ASSERT_TRUE(WriteRaw(L"fangan\\long.kmf", bytes));
-
-    CKeyMapFangAn record;
-    record.SetDefaultFangAn(u"x");
-    EXPECT_EQ(record.LoadFangAnFile(L".\\fangan\\long.kmf"), 1);
-    EXPECT_EQ(NameOf(record), u"ABCDEFGHIJKLMNOPQRST");
-    EXPECT_EQ(TableOf(record), stored);
-
-    CKeyMapFangAn probe;
-    probe.SetDefaultFangAn(u"x");
-    EXPECT_NE(probe.ReadFangAnName(L".\\fangan\\long.kmf"), 0);
-    EXPECT_EQ(NameOf(probe), u"ABCDEFGHIJKLMNOPQRST");
 }
 
 TEST_F(SchemeFile, Load_ReturnsZeroAndChangesNothing_WhenTheFileCannotBeOpened)
