@@ -1,0 +1,178 @@
+// Benchmark driver: times key presses sent with SendInput until the sink process has received
+// all their characters, with no hook, with Pelohook.dll and with the minimal hook library,
+// alternately for several rounds. Usage: PelohookBench.exe [keys] [rounds]
+#include "hook/Pelohook.h"
+
+#include "BenchShared.h"
+#include "framework/UniqueHandle.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace pelo::hookbench;
+
+namespace {
+
+enum Mode { kOff, kPelo, kMinimal, kModeCount };
+const char* const kModeNames[kModeCount] = { "hook off", "Pelohook.dll", "minimal hook" };
+
+struct ViewDeleter {
+    void operator()(void* view) const { ::UnmapViewOfFile(view); }
+};
+
+std::string ExeDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+int Fail(const char* what)
+{
+    std::fprintf(stderr, "PelohookBench: %s (error %lu)\n", what, ::GetLastError());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int keys = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+
+    const std::string base = "PelohookBench." + std::to_string(::GetCurrentProcessId());
+    pelo::UniqueKernelHandle mapping(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+        sizeof(SinkState), ObjectName(base, "state").c_str()));
+    pelo::UniqueKernelHandle ready(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "ready").c_str()));
+    pelo::UniqueKernelHandle done(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "done").c_str()));
+    if (!mapping || !ready || !done) {
+        return Fail("cannot create the shared objects");
+    }
+    std::unique_ptr<void, ViewDeleter> view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    auto* state = static_cast<SinkState*>(view.get());
+
+    const pelo::UniqueHmodule minimal(::LoadLibraryW(L"PelohookMinimal.dll"));
+    using HookFn = int (*)();
+    const auto minimalStart = reinterpret_cast<HookFn>(
+        reinterpret_cast<void*>(::GetProcAddress(minimal.get(), "MinimalHookStart")));
+    const auto minimalStop = reinterpret_cast<HookFn>(
+        reinterpret_cast<void*>(::GetProcAddress(minimal.get(), "MinimalHookStop")));
+    if (!minimalStart || !minimalStop) {
+        return Fail("cannot load PelohookMinimal.dll");
+    }
+
+    std::string cmd = "\"" + ExeDirectory() + "PelohookBenchSink.exe\" " + base;
+    STARTUPINFOA si {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi {};
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return Fail("cannot start PelohookBenchSink.exe");
+    }
+    pelo::UniqueKernelHandle sink(pi.hProcess);
+    pelo::UniqueKernelHandle sinkThread(pi.hThread);
+    const HANDLE waits[] = { ready.get(), sink.get() };
+    if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
+        return Fail("the sink did not start");
+    }
+    const HWND sinkWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(state->hwnd));
+
+    CKeyMapFangAn table;
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        table.SetKeyTChar(i, 0, static_cast<char16_t>(0x03B1 + i)); // beyond the 25 Greek letters: fine
+        table.SetKeyTChar(i, 1, static_cast<char16_t>(0x0391 + i));
+    }
+    Dll_SetFangAnInHook(&table);
+    CKeyboardHook pelo;
+
+    std::vector<INPUT> inputs;
+    for (int i = 0; i < keys; ++i) {
+        for (DWORD flags : { DWORD { 0 }, DWORD { KEYEVENTF_KEYUP } }) {
+            INPUT in {};
+            in.type = INPUT_KEYBOARD;
+            in.ki.wVk = static_cast<WORD>('A' + i % 26);
+            in.ki.dwFlags = flags;
+            inputs.push_back(in);
+        }
+    }
+
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<double> ms[kModeCount];
+    int status = 0;
+    for (int round = 0; round < rounds && status == 0; ++round) {
+        for (int mode = kOff; mode < kModeCount; ++mode) {
+            DWORD_PTR focused = 0;
+            if (!::SendMessageTimeoutW(sinkWindow, kMsgActivate, 0, 0, SMTO_BLOCK, 10000, &focused)
+                || !focused) {
+                status = Fail("the sink cannot take the focus");
+                break;
+            }
+            state->chars = 0;
+            state->target = keys;
+            if ((mode == kPelo && pelo.StartHook() != 1) || (mode == kMinimal && minimalStart() != 1)) {
+                status = Fail("cannot install the hook");
+                break;
+            }
+            LARGE_INTEGER start;
+            ::QueryPerformanceCounter(&start);
+            const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+            const DWORD waited = ::WaitForSingleObject(done.get(), 120000);
+            if (mode == kPelo) {
+                pelo.StopHook();
+            } else if (mode == kMinimal) {
+                minimalStop();
+            }
+            if (sent != inputs.size() || waited != WAIT_OBJECT_0) {
+                std::fprintf(stderr, "PelohookBench: %s: %ld of %d characters arrived\n", kModeNames[mode],
+                    state->chars, keys);
+                status = 1;
+                break;
+            }
+            // Each mode types its own characters: proof of who handled the keys.
+            const UINT lastKey = (keys - 1) % 26;
+            const UINT expected[kModeCount] = { 'a' + lastKey, 0x03B1 + 10 + lastKey, 'x' };
+            if (state->lastChar != expected[mode]) {
+                std::fprintf(stderr, "PelohookBench: %s: last character 0x%x, expected 0x%x\n",
+                    kModeNames[mode], state->lastChar, expected[mode]);
+                status = 1;
+                break;
+            }
+            ms[mode].push_back(1000.0 * static_cast<double>(state->doneAt - start.QuadPart)
+                / static_cast<double>(frequency.QuadPart));
+            std::printf("round %d  %-13s %9.1f ms\n", round + 1, kModeNames[mode], ms[mode].back());
+        }
+    }
+    ::PostMessageW(sinkWindow, kMsgQuit, 0, 0);
+    if (::WaitForSingleObject(sink.get(), 5000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(sink.get(), 1);
+    }
+    if (status != 0) {
+        return status;
+    }
+
+    double median[kModeCount];
+    std::printf("\n%d key presses, median of %d rounds:\n", keys, rounds);
+    for (int mode = kOff; mode < kModeCount; ++mode) {
+        median[mode] = Median(ms[mode]);
+        std::printf(
+            "  %-13s %9.1f ms  %7.1f us/key\n", kModeNames[mode], median[mode], 1000.0 * median[mode] / keys);
+    }
+    std::printf("added cost per key: Pelohook.dll %.1f us, minimal hook %.1f us\n",
+        1000.0 * (median[kPelo] - median[kOff]) / keys, 1000.0 * (median[kMinimal] - median[kOff]) / keys);
+    std::printf("ratio hook on / hook off (Pelohook.dll): %.3f\n", median[kPelo] / median[kOff]);
+    std::printf(
+        "ratio Pelohook.dll / minimal hook:       %.3f  (goal <= 1.10)\n", median[kPelo] / median[kMinimal]);
+    return 0;
+}

@@ -1,0 +1,26 @@
+// Memory shared between the benchmark driver and its sink process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace pelo::hookbench {
+
+struct SinkState {
+    volatile LONG chars; // WM_CHAR messages received since the last reset
+    LONG target; // signal "done" when chars reaches this
+    LONGLONG doneAt; // performance counter when the target was reached
+    UINT lastChar; // the character that reached it
+    UINT64 hwnd;
+};
+
+constexpr UINT kMsgActivate = WM_APP + 1;
+constexpr UINT kMsgQuit = WM_APP + 2;
+
+inline std::string ObjectName(const std::string& base, const char* what)
+{
+    return base + "." + what;
+}
+
+} // namespace pelo::hookbench
