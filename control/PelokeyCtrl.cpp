@@ -1,0 +1,756 @@
+#include "PelokeyCtrl.h"
+
+#include "PelokeyIds.h"
+#include "drawing/KeyPaint.h"
+#include "framework/activex/DispatchArgs.h"
+#ifdef PELOKEY_HAVE_PROPPAGE
+#include "proppage/AboutBox.h"
+#endif
+#include "stream/PropertyStream.h"
+
+#include <algorithm>
+#include <climits>
+#include <new>
+
+namespace {
+
+using pelo::ComPtr;
+namespace stream = pelokey::stream;
+
+// CLSID_CFontPropPage
+constexpr CLSID FontPageClsid
+    = { 0x0BE35200, 0x8F91, 0x11CE, { 0x9D, 0xE3, 0x00, 0xAA, 0x00, 0x4B, 0xB8, 0x51 } };
+const CLSID PropertyPages[] = { pelokey::CLSID_PelokeyPropPage, FontPageClsid };
+
+// OLEMISC_SETCLIENTSITEFIRST | ACTIVATEWHENVISIBLE | INSIDEOUT | CANTLINKINSIDE | RECOMPOSEONRESIZE
+constexpr DWORD MiscStatus = 0x20191;
+
+const pelo::activex::ControlDescription Description = {
+    &pelokey::CLSID_Pelokey,
+    &pelokey::LIBID_PELOKEYLib,
+    pelokey::TypeLibMajor,
+    pelokey::TypeLibMinor,
+    &pelokey::DIID__DPelokey,
+    &pelokey::DIID__DPelokeyEvents,
+    MiscStatus,
+    pelokey::IDS_PELOKEY,
+    PropertyPages,
+    2,
+    SIZEL { 873, 873 },
+};
+
+std::wstring ToWide(const std::u16string& s)
+{
+    return std::wstring(s.begin(), s.end());
+}
+std::u16string ToU16(const std::wstring& s)
+{
+    return std::u16string(s.begin(), s.end());
+}
+
+std::u16string DecodeCodePage(const char* bytes, std::size_t n)
+{
+    if (n == 0 || n > INT_MAX) {
+        return {};
+    }
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes, static_cast<int>(n), nullptr, 0);
+    std::u16string text(static_cast<std::size_t>(length > 0 ? length : 0), u'\0');
+    if (length > 0) {
+        ::MultiByteToWideChar(
+            CP_ACP, 0, bytes, static_cast<int>(n), reinterpret_cast<wchar_t*>(text.data()), length);
+    }
+    return text;
+}
+
+// The stream codec reads and writes straight through the container's stream, so that the font
+// object continues exactly where the codec stopped.
+class StreamReader final : public stream::ByteReader {
+public:
+    explicit StreamReader(IStream* s) noexcept
+        : m_stream(s)
+    {
+    }
+    bool Read(void* dst, std::size_t n) override
+    {
+        if (n > ULONG_MAX) {
+            return false;
+        }
+        ULONG got = 0;
+        const HRESULT hr = m_stream->Read(dst, static_cast<ULONG>(n), &got);
+        return SUCCEEDED(hr) && got == n;
+    }
+
+private:
+    IStream* m_stream;
+};
+
+class StreamWriter final : public stream::ByteWriter {
+public:
+    explicit StreamWriter(IStream* s) noexcept
+        : m_stream(s)
+    {
+    }
+    bool Write(const void* src, std::size_t n) override
+    {
+        if (n > ULONG_MAX) {
+            return false;
+        }
+        ULONG put = 0;
+        const HRESULT hr = m_stream->Write(src, static_cast<ULONG>(n), &put);
+        return SUCCEEDED(hr) && put == n;
+    }
+
+private:
+    IStream* m_stream;
+};
+
+// Caption of the control's own message boxes: the library's file name without extension.
+std::wstring ApplicationName()
+{
+    wchar_t path[MAX_PATH] = L"";
+    const DWORD n = ::GetModuleFileNameW(pelo::com::ModuleInstance(), path, MAX_PATH);
+    std::wstring name(path, n < MAX_PATH ? n : 0);
+    const auto slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) {
+        name.erase(0, slash + 1);
+    }
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) {
+        name.erase(dot);
+    }
+    return name;
+}
+
+bool IsPut(WORD flags) noexcept
+{
+    return (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) != 0;
+}
+bool IsGet(WORD flags) noexcept
+{
+    return (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
+}
+
+HRESULT ReadBag(IPropertyBag* bag, const wchar_t* name, VARTYPE hint, IErrorLog* log, VARIANT* out)
+{
+    ::VariantInit(out);
+    V_VT(out) = hint;
+    const HRESULT hr = bag->Read(name, out, log);
+    if (FAILED(hr)) {
+        ::VariantInit(out);
+    }
+    return hr;
+}
+
+bool BagInt(IPropertyBag* bag, const wchar_t* name, IErrorLog* log, LONG& value, bool asBool)
+{
+    VARIANT v;
+    if (FAILED(ReadBag(bag, name, VT_EMPTY, log, &v))) {
+        return false;
+    }
+    bool ok = true;
+    if (asBool && V_VT(&v) == VT_BOOL) {
+        value = V_BOOL(&v) ? 1 : 0;
+    } else if (SUCCEEDED(::VariantChangeType(&v, &v, 0, VT_I4))) {
+        value = V_I4(&v);
+    } else {
+        ok = false;
+    }
+    ::VariantClear(&v);
+    return ok;
+}
+
+HRESULT WriteBag(IPropertyBag* bag, const wchar_t* name, VARIANT& v)
+{
+    const HRESULT hr = bag->Write(name, &v);
+    ::VariantClear(&v);
+    return hr;
+}
+
+HRESULT WriteBagI4(IPropertyBag* bag, const wchar_t* name, LONG value)
+{
+    VARIANT v;
+    V_VT(&v) = VT_I4;
+    V_I4(&v) = value;
+    return WriteBag(bag, name, v);
+}
+
+HRESULT WriteBagBool(IPropertyBag* bag, const wchar_t* name, LONG value)
+{
+    VARIANT v;
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return WriteBag(bag, name, v);
+}
+
+HRESULT WriteBagString(IPropertyBag* bag, const wchar_t* name, const std::wstring& value)
+{
+    VARIANT v;
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+    if (!V_BSTR(&v)) {
+        return E_OUTOFMEMORY;
+    }
+    return WriteBag(bag, name, v);
+}
+
+} // namespace
+
+FONTDESC CPelokeyCtrl::DefaultFontDesc() noexcept
+{
+    FONTDESC desc {};
+    desc.cbSizeofstruct = sizeof(desc);
+    desc.lpstrName = const_cast<LPOLESTR>(L"MS Sans Serif");
+    desc.cySize.int64 = 80000; // 8 points
+    desc.sWeight = FW_NORMAL;
+    desc.sCharset = ANSI_CHARSET;
+    return desc;
+}
+
+CPelokeyCtrl::CPelokeyCtrl()
+    : ControlBase(Description)
+    , m_fontAll([this] { OnFontChanged(); })
+{
+}
+
+HRESULT CPelokeyCtrl::CreateInstance(REFIID riid, void** ppv) noexcept
+{
+    if (!ppv) {
+        return E_POINTER;
+    }
+    *ppv = nullptr;
+    CPelokeyCtrl* control = nullptr;
+    try {
+        control = new CPelokeyCtrl();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    HRESULT hr = control->m_fontAll.InitializeFont(DefaultFontDesc());
+    if (SUCCEEDED(hr)) {
+        hr = control->QueryInterface(riid, ppv);
+    }
+    control->Release();
+    return hr;
+}
+
+pelokey::KeyKind CPelokeyCtrl::Kind() const noexcept
+{
+    return pelokey::KeyKind { m_bInConfigDlg, m_nKeyStyle, m_bShift };
+}
+
+// Compares the font's persisted form with the default description: the font object's getters
+// would realize a GDI font first, which under Wine rewrites the description.
+bool CPelokeyCtrl::FontIsDefault() const
+{
+    IFont* font = m_fontAll.font();
+    if (!font) {
+        return true;
+    }
+    ComPtr<IPersistStream> persist;
+    ComPtr<IStream> memory;
+    if (FAILED(font->QueryInterface(IID_IPersistStream, persist.put_void()))
+        || FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, memory.put()))
+        || FAILED(persist->Save(memory.get(), FALSE))) {
+        return false;
+    }
+    LARGE_INTEGER zero {};
+    (void)memory->Seek(zero, STREAM_SEEK_SET, nullptr);
+    StreamReader reader(memory.get());
+    stream::StdFontData data;
+    if (!stream::ReadStdFontData(reader, data)) {
+        return false;
+    }
+    const FONTDESC desc = DefaultFontDesc();
+    return ::lstrcmpiA(data.faceName.c_str(), "MS Sans Serif") == 0 && data.sizeCy == desc.cySize.int64
+        && data.weight == desc.sWeight && data.charset == desc.sCharset && data.flags == 0;
+}
+
+void CPelokeyCtrl::OnFontChanged() noexcept
+{
+    InvalidateControl();
+    SetModifiedFlag();
+}
+
+void CPelokeyCtrl::OnResetState()
+{
+    (void)m_fontAll.InitializeFont(DefaultFontDesc());
+    InvalidateControl();
+}
+
+void CPelokeyCtrl::OnNKeyStyleChanged()
+{
+    const wchar_t* text;
+    bool valid = true;
+    switch (m_nKeyStyle) {
+    case pelokey::KeyStyleChar:
+        text = L"按钮风格改变为：KEYSTYLE_CHAR";
+        break;
+    case pelokey::KeyStyleString:
+        text = L"按钮风格改变为：KEYSTYLE_STRING";
+        break;
+    default:
+        text = L"CPAxButtonCtrl::OnNKeyStyleChanged()请输入1或2";
+        valid = false;
+        break;
+    }
+    const std::wstring caption = ApplicationName();
+    ::MessageBoxW(ControlWindow(), text, caption.c_str(), MB_OK);
+    if (valid) {
+        SetModifiedFlag();
+    } else {
+        m_nKeyStyle = pelokey::KeyStyleChar;
+    }
+}
+
+// ---- dispatch
+
+HRESULT CPelokeyCtrl::PropertyBool(
+    DISPID id, LONG& field, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    if (IsPut(flags)) {
+        LONG value = 0;
+        const HRESULT hr = pelo::activex::GetPutBool(params, &value, argErr);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        field = value;
+        SetModifiedFlag();
+        NotifyPropertyChanged(id);
+        return S_OK;
+    }
+    if (IsGet(flags)) {
+        if (params && params->cArgs != 0) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        if (result) {
+            V_VT(result) = VT_BOOL;
+            V_BOOL(result) = field ? VARIANT_TRUE : VARIANT_FALSE;
+        }
+        return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT CPelokeyCtrl::PropertyString(
+    DISPID id, std::wstring& field, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    if (IsPut(flags)) {
+        VARIANT value;
+        ::VariantInit(&value);
+        const HRESULT hr = pelo::activex::GetPutValue(params, VT_BSTR, &value, argErr);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        field.assign(V_BSTR(&value) ? V_BSTR(&value) : L"", ::SysStringLen(V_BSTR(&value)));
+        ::VariantClear(&value);
+        SetModifiedFlag();
+        NotifyPropertyChanged(id);
+        return S_OK;
+    }
+    if (IsGet(flags)) {
+        if (params && params->cArgs != 0) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        if (result) {
+            BSTR text = ::SysAllocStringLen(field.data(), static_cast<UINT>(field.size()));
+            if (!text) {
+                return E_OUTOFMEMORY;
+            }
+            V_VT(result) = VT_BSTR;
+            V_BSTR(result) = text;
+        }
+        return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT CPelokeyCtrl::PropertyKeyStyle(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    if (IsPut(flags)) {
+        VARIANT value;
+        ::VariantInit(&value);
+        const HRESULT hr = pelo::activex::GetPutValue(params, VT_I2, &value, argErr);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        m_nKeyStyle = V_I2(&value);
+        OnNKeyStyleChanged();
+        NotifyPropertyChanged(pelokey::DISPID_nKeyStyle);
+        return S_OK;
+    }
+    if (IsGet(flags)) {
+        if (params && params->cArgs != 0) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        if (result) {
+            V_VT(result) = VT_I2;
+            V_I2(result) = m_nKeyStyle;
+        }
+        return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT CPelokeyCtrl::PropertyFont(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    if (IsPut(flags)) {
+        if (!params || params->cArgs != 1) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        VARIANT* value = &params->rgvarg[0];
+        if (V_VT(value) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(value)) {
+            value = V_VARIANTREF(value);
+        }
+        IUnknown* source = nullptr;
+        switch (V_VT(value)) {
+        case VT_DISPATCH:
+        case VT_UNKNOWN:
+            source = V_UNKNOWN(value);
+            break;
+        case VT_EMPTY:
+        case VT_NULL:
+            break;
+        default:
+            if (argErr) {
+                *argErr = 0;
+            }
+            return DISP_E_TYPEMISMATCH;
+        }
+        if (FAILED(m_fontAll.InitializeFont(DefaultFontDesc(), source))) {
+            if (argErr) {
+                *argErr = 0;
+            }
+            return DISP_E_TYPEMISMATCH;
+        }
+        InvalidateControl();
+        SetModifiedFlag();
+        NotifyPropertyChanged(pelokey::DISPID_FontAll);
+        return S_OK;
+    }
+    if (IsGet(flags)) {
+        if (params && params->cArgs != 0) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        if (result) {
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = m_fontAll.GetFontDispatch();
+        }
+        return S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
+}
+
+HRESULT CPelokeyCtrl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
+{
+    using namespace pelokey;
+    switch (id) {
+    case DISPID_bSendMsg:
+        return PropertyBool(id, m_bSendMsg, flags, params, result, argErr);
+    case DISPID_nKeyStyle:
+        return PropertyKeyStyle(flags, params, result, argErr);
+    case DISPID_strKeyChar:
+        return PropertyString(id, m_strKeyChar, flags, params, result, argErr);
+    case DISPID_strKeyString:
+        return PropertyString(id, m_strKeyString, flags, params, result, argErr);
+    case DISPID_bShift:
+        return PropertyBool(id, m_bShift, flags, params, result, argErr);
+    case DISPID_bInConfigDlg:
+        return PropertyBool(id, m_bInConfigDlg, flags, params, result, argErr);
+    case DISPID_FontAll:
+        return PropertyFont(flags, params, result, argErr);
+    default:
+        break;
+    }
+
+    if (!(flags & DISPATCH_METHOD)) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    const UINT argCount
+        = (id == DISPID_SetTChar1 || id == DISPID_SetTChar2 || id == DISPID_SetbShiftDown) ? 1 : 0;
+    switch (id) {
+    case DISPID_SetKeyDown:
+    case DISPID_SetKeyUp:
+    case DISPID_GetTChar1:
+    case DISPID_GetTChar2:
+    case DISPID_SetTChar1:
+    case DISPID_SetTChar2:
+    case DISPID_SetbShiftDown:
+    case DISPID_ABOUTBOX: {
+        const HRESULT hr = pelo::activex::ExpectArgCount(params, argCount);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        break;
+    }
+    default:
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+    switch (id) {
+    case DISPID_SetKeyDown:
+        m_press.Press(Kind());
+        InvalidateControl();
+        return S_OK;
+    case DISPID_SetKeyUp:
+        m_press.Release(Kind());
+        InvalidateControl();
+        return S_OK;
+    case DISPID_GetTChar1:
+    case DISPID_GetTChar2:
+        if (result) {
+            V_VT(result) = VT_I2;
+            V_I2(result) = id == DISPID_GetTChar1 ? m_TChar1 : m_TChar2;
+        }
+        return S_OK;
+    case DISPID_SetTChar1:
+    case DISPID_SetTChar2: {
+        VARIANT value;
+        ::VariantInit(&value);
+        const HRESULT hr = pelo::activex::GetDispArg(params, 0, VT_I2, &value, argErr);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        (id == DISPID_SetTChar1 ? m_TChar1 : m_TChar2) = V_I2(&value);
+        InvalidateControl();
+        return S_OK;
+    }
+    case DISPID_SetbShiftDown: {
+        LONG value = 0;
+        const HRESULT hr = pelo::activex::GetDispBool(params, 0, &value, argErr);
+        if (FAILED(hr)) {
+            return hr;
+        }
+        m_press.bKeyShiftDown = value;
+        InvalidateControl();
+        return S_OK;
+    }
+    default: // DISPID_ABOUTBOX
+#ifdef PELOKEY_HAVE_PROPPAGE
+        ShowPelokeyAboutBox();
+        return S_OK;
+#else
+        return E_NOTIMPL;
+#endif
+    }
+}
+
+// ---- drawing and mouse
+
+void CPelokeyCtrl::OnDraw(HDC dc, const RECT& bounds)
+{
+    pelokey::drawing::KeyFaceState state;
+    state.nKeyStyle = m_nKeyStyle;
+    state.bKeyDown = m_press.bKeyDown;
+    state.bKeyShiftDown = m_press.bKeyShiftDown;
+    state.bInConfigDlg = m_bInConfigDlg;
+    state.strKeyChar = m_strKeyChar;
+    state.strKeyString = m_strKeyString;
+    state.tchar1 = static_cast<wchar_t>(static_cast<unsigned short>(m_TChar1));
+    state.tchar2 = static_cast<wchar_t>(static_cast<unsigned short>(m_TChar2));
+    state.keyCharPos = POINT { m_nKeyCharX, m_nKeyCharY };
+    state.tchar1Pos = POINT { m_nTChar1X, m_nTChar1Y };
+    state.tchar2Pos = POINT { m_nTChar2X, m_nTChar2Y };
+    state.crKeyChar = m_crKeyChar;
+    state.crKeyString = m_crKeyString;
+    const HFONT font = m_fontAll.GetFontHandle(::GetDeviceCaps(dc, LOGPIXELSY));
+    const auto colours = pelokey::drawing::PaintKeyFace(dc, bounds, state, font, pelo::com::ModuleInstance());
+    m_crTChar1 = colours.crTChar1;
+    m_crTChar2 = colours.crTChar2;
+}
+
+void CPelokeyCtrl::OnLButtonDown(UINT keys, POINT pt)
+{
+    m_press.Press(Kind());
+    InvalidateControl();
+    if (pelokey::PressPostsKeyDown(m_bSendMsg, m_nKeyStyle)) {
+        // Without a parent there is nobody to tell; posting to no window would land in the
+        // thread's own queue.
+        HWND parent = ::GetParent(ControlWindow());
+        if (parent) {
+            const WPARAM key = m_strKeyChar.empty() ? 0 : static_cast<unsigned short>(m_strKeyChar[0]);
+            ::PostMessageW(parent, WM_KEYDOWN, key, 0);
+        }
+    }
+    ControlBase::OnLButtonDown(keys, pt);
+}
+
+void CPelokeyCtrl::OnLButtonUp(UINT keys, POINT pt)
+{
+    m_press.Release(Kind());
+    InvalidateControl();
+    ControlBase::OnLButtonUp(keys, pt);
+}
+
+// ---- persistence
+
+HRESULT CPelokeyCtrl::LoadState(IStream* s)
+{
+    StreamReader reader(s);
+    stream::KeyProps props;
+    props.extentX = Extent().cx;
+    props.extentY = Extent().cy;
+    props.bSendMsg = m_bSendMsg;
+    props.bInConfigDlg = m_bInConfigDlg;
+    props.bShift = m_bShift;
+    props.nKeyStyle = m_nKeyStyle;
+    props.strKeyChar = ToU16(m_strKeyChar);
+    props.strKeyString = ToU16(m_strKeyString);
+
+    bool ok = stream::ReadKeyProps(reader, props, &DecodeCodePage);
+    // What was read before a failure stays.
+    SetExtentValue(SIZEL { props.extentX, props.extentY });
+    m_bSendMsg = props.bSendMsg;
+    m_bInConfigDlg = props.bInConfigDlg;
+    m_bShift = props.bShift;
+    m_nKeyStyle = props.nKeyStyle;
+    m_strKeyChar = ToWide(props.strKeyChar);
+    m_strKeyString = ToWide(props.strKeyString);
+
+    stream::FontMarker marker = stream::FontMarker::Default;
+    std::uint8_t clsid[16] = {};
+    if (ok) {
+        ok = stream::ReadFontHeader(reader, marker, clsid);
+    }
+    if (ok) {
+        HRESULT hr = m_fontAll.InitializeFont(DefaultFontDesc());
+        // Only the standard font object is created from stored bytes; another class identifier
+        // gives the default font.
+        if (SUCCEEDED(hr) && marker == stream::FontMarker::FontObject
+            && std::equal(std::begin(clsid), std::end(clsid), std::begin(stream::StdFontClsidBytes))) {
+            ComPtr<IFont> font;
+            const FONTDESC desc = DefaultFontDesc();
+            FONTDESC copy = desc;
+            hr = ::OleCreateFontIndirect(&copy, IID_IFont, font.put_void());
+            ComPtr<IPersistStream> persist;
+            if (SUCCEEDED(hr)) {
+                hr = font.As(persist);
+            }
+            if (SUCCEEDED(hr)) {
+                hr = persist->Load(s);
+            }
+            if (SUCCEEDED(hr)) {
+                hr = m_fontAll.InitializeFont(desc, font.get());
+            }
+        }
+        ok = SUCCEEDED(hr);
+    }
+    if (!ok) {
+        OnResetState();
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+HRESULT CPelokeyCtrl::SaveState(IStream* s)
+{
+    StreamWriter writer(s);
+    stream::KeyProps props;
+    props.extentX = Extent().cx;
+    props.extentY = Extent().cy;
+    props.bSendMsg = m_bSendMsg;
+    props.bInConfigDlg = m_bInConfigDlg;
+    props.bShift = m_bShift;
+    props.nKeyStyle = m_nKeyStyle;
+    props.strKeyChar = ToU16(m_strKeyChar);
+    props.strKeyString = ToU16(m_strKeyString);
+    if (!stream::WriteKeyProps(writer, props)) {
+        return STG_E_WRITEFAULT;
+    }
+    const bool isDefault = FontIsDefault();
+    if (!stream::WriteFontHeader(
+            writer, isDefault ? stream::FontMarker::Default : stream::FontMarker::FontObject)) {
+        return STG_E_WRITEFAULT;
+    }
+    if (isDefault) {
+        return S_OK;
+    }
+    ComPtr<IPersistStream> persist;
+    HRESULT hr = m_fontAll.font()->QueryInterface(IID_IPersistStream, persist.put_void());
+    if (SUCCEEDED(hr)) {
+        hr = persist->Save(s, FALSE);
+    }
+    return hr;
+}
+
+HRESULT CPelokeyCtrl::LoadBagState(IPropertyBag* bag, IErrorLog* log)
+{
+    LONG value = 0;
+    (void)BagInt(bag, L"_Version", log, value, false);
+    SIZEL extent = Extent();
+    if (BagInt(bag, L"_ExtentX", log, value, false)) {
+        extent.cx = value;
+    }
+    if (BagInt(bag, L"_ExtentY", log, value, false)) {
+        extent.cy = value;
+    }
+    SetExtentValue(extent);
+    (void)BagInt(bag, L"_StockProps", log, value, false);
+    (void)BagInt(bag, L"bSendMsg", log, m_bSendMsg, true);
+    (void)BagInt(bag, L"bInConfigDlg", log, m_bInConfigDlg, true);
+    (void)BagInt(bag, L"bShift", log, m_bShift, true);
+    if (BagInt(bag, L"nKeyStyle", log, value, false)) {
+        m_nKeyStyle = static_cast<short>(value);
+    }
+    for (auto [name, field] :
+        { std::pair { L"strKeyChar", &m_strKeyChar }, std::pair { L"strKeyString", &m_strKeyString } }) {
+        VARIANT v;
+        if (SUCCEEDED(ReadBag(bag, name, VT_BSTR, log, &v))) {
+            if (SUCCEEDED(::VariantChangeType(&v, &v, 0, VT_BSTR))) {
+                field->assign(V_BSTR(&v) ? V_BSTR(&v) : L"", ::SysStringLen(V_BSTR(&v)));
+            }
+            ::VariantClear(&v);
+        }
+    }
+    VARIANT font;
+    IUnknown* source = nullptr;
+    if (SUCCEEDED(ReadBag(bag, L"FontAll", VT_DISPATCH, log, &font))
+        && (V_VT(&font) == VT_DISPATCH || V_VT(&font) == VT_UNKNOWN)) {
+        source = V_UNKNOWN(&font);
+    }
+    if (!source || FAILED(m_fontAll.InitializeFont(DefaultFontDesc(), source))) {
+        (void)m_fontAll.InitializeFont(DefaultFontDesc());
+    }
+    ::VariantClear(&font);
+    return S_OK;
+}
+
+HRESULT CPelokeyCtrl::SaveBagState(IPropertyBag* bag)
+{
+    HRESULT hr = WriteBagI4(bag, L"_Version", static_cast<LONG>(stream::CurrentVersion));
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagI4(bag, L"_ExtentX", Extent().cx);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagI4(bag, L"_ExtentY", Extent().cy);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagI4(bag, L"_StockProps", 0);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagBool(bag, L"bSendMsg", m_bSendMsg);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagBool(bag, L"bInConfigDlg", m_bInConfigDlg);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagBool(bag, L"bShift", m_bShift);
+    }
+    if (SUCCEEDED(hr)) {
+        VARIANT v;
+        V_VT(&v) = VT_I2;
+        V_I2(&v) = m_nKeyStyle;
+        hr = WriteBag(bag, L"nKeyStyle", v);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagString(bag, L"strKeyChar", m_strKeyChar);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = WriteBagString(bag, L"strKeyString", m_strKeyString);
+    }
+    if (SUCCEEDED(hr) && !FontIsDefault()) {
+        VARIANT v;
+        V_VT(&v) = VT_DISPATCH;
+        V_DISPATCH(&v) = m_fontAll.GetFontDispatch();
+        hr = V_DISPATCH(&v) ? WriteBag(bag, L"FontAll", v) : E_FAIL;
+    }
+    return hr;
+}

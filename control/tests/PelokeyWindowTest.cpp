@@ -1,0 +1,307 @@
+// The real control in place in a window: activation, mouse handling, posted key-downs, the Click
+// event, and what it paints.
+#include "TestSupport.h"
+
+#include "PelokeyIds.h"
+
+#include <gtest/gtest.h>
+
+using pelo::ComPtr;
+using namespace pelokey::test;
+
+namespace {
+
+constexpr COLORREF Dark = RGB(68, 66, 68);
+constexpr COLORREF Face = RGB(212, 210, 204);
+constexpr COLORREF Shadow = RGB(132, 130, 132);
+constexpr COLORREF Light = RGB(252, 254, 252);
+constexpr COLORREF KeyLetter = RGB(128, 0, 0);
+constexpr COLORREF Grey = RGB(116, 116, 116);
+constexpr COLORREF Black = RGB(0, 0, 0);
+constexpr COLORREF TextBox = RGB(212, 208, 200);
+
+LPARAM At(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+class PelokeyWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+        ASSERT_NE(ControlLibrary(), nullptr);
+    }
+    void TearDown() override
+    {
+        if (ole) {
+            ole->Close(OLECLOSE_NOSAVE);
+            ole->SetClientSite(nullptr);
+        }
+        events.reset();
+        disp.reset();
+        ole.reset();
+        control.reset();
+        site.reset();
+        ::OleUninitialize();
+    }
+
+    // A control loaded from a template stream and activated in place at (10,10), 33 x 33 pixels.
+    void Host(const std::vector<std::uint8_t>& stream, RECT pos = { 10, 10, 43, 43 })
+    {
+        site = std::make_unique<FakeSite>(pos);
+        control = CreateControl();
+        ASSERT_TRUE(control);
+        ole = control.As<IOleObject>();
+        disp = control.As<IDispatch>();
+        ASSERT_EQ(ole->SetClientSite(site.get()), S_OK);
+        ASSERT_EQ(control.As<IPersistStreamInit>()->Load(StreamOf(stream).get()), S_OK);
+        ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, site->parent(), &pos), S_OK);
+        ASSERT_EQ(control.As<IOleWindow>()->GetWindow(&hwnd), S_OK);
+        sink.calls.clear();
+        events = std::make_unique<Advise>(control.get(), pelokey::DIID__DPelokeyEvents, &sink);
+        ASSERT_EQ(events->result(), S_OK);
+    }
+    void Click(UINT down, UINT up, int x = 5, int y = 5)
+    {
+        ::SendMessageW(hwnd, down, 0, At(x, y));
+        ::SendMessageW(hwnd, up, 0, At(x, y));
+    }
+    std::vector<MSG> KeyDowns() { return TakePosted(site->parent(), WM_KEYDOWN); }
+    // Paints the control through IViewObject into a fresh 33 x 33 canvas.
+    std::unique_ptr<Canvas> Picture()
+    {
+        auto canvas = std::make_unique<Canvas>(33, 33, RGB(255, 255, 255));
+        RECTL bounds { 0, 0, 33, 33 };
+        EXPECT_EQ(control.As<IViewObject>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr,
+                      canvas->dc(), &bounds, nullptr, nullptr, 0),
+            S_OK);
+        return canvas;
+    }
+
+    std::unique_ptr<FakeSite> site;
+    ComPtr<IUnknown> control;
+    ComPtr<IOleObject> ole;
+    ComPtr<IDispatch> disp;
+    HWND hwnd = nullptr;
+    EventSink sink;
+    std::unique_ptr<Advise> events;
+};
+
+} // namespace
+
+TEST_F(PelokeyWindow, InPlace_AsksSiteCreatesDoubleClickWindowAndFollowsRects)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    const std::vector<std::string> expected
+        = { "CanInPlaceActivate", "OnInPlaceActivate", "GetWindow", "GetWindowContext" };
+    ASSERT_GE(site->calls.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(site->calls.begin(), site->calls.begin() + 4), expected);
+    EXPECT_EQ(::GetParent(hwnd), site->parent());
+    EXPECT_TRUE(::IsWindowVisible(hwnd));
+    EXPECT_TRUE(::GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS);
+    RECT r {};
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(nullptr, site->parent(), reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, 10);
+    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.right - r.left, 33);
+    EXPECT_EQ(r.bottom - r.top, 33);
+
+    const RECT wider { 0, 0, 66, 33 };
+    EXPECT_EQ(control.As<IOleInPlaceObject>()->SetObjectRects(&wider, &wider), S_OK);
+    ::GetClientRect(hwnd, &r);
+    EXPECT_EQ(r.right, 66);
+    SIZEL extent {};
+    EXPECT_EQ(ole->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+    EXPECT_NEAR(extent.cx, 1746, 30) << "66 pixels in HIMETRIC at the screen's resolution";
+
+    site->calls.clear();
+    EXPECT_EQ(control.As<IOleInPlaceObject>()->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(site->calls, std::vector<std::string> { "OnInPlaceDeactivate" });
+}
+
+TEST_F(PelokeyWindow, LeftPress_PostsExactlyOneKeyDownToParent_ReleaseClicks)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    EXPECT_TRUE(sink.calls.empty()) << "Click comes with the release";
+    auto posted = KeyDowns();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, 0x41u);
+    EXPECT_EQ(posted[0].lParam, 0);
+    EXPECT_EQ(::GetCapture(), hwnd);
+    EXPECT_EQ(::GetFocus(), hwnd);
+    EXPECT_EQ(Picture()->At(0, 0), Shadow) << "pressed while held";
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(5, 5));
+    EXPECT_EQ(sink.calls, std::vector<DISPID> { DISPID_CLICK });
+    EXPECT_NE(::GetCapture(), hwnd);
+    EXPECT_EQ(Picture()->At(0, 0), Face) << "raised after release";
+    EXPECT_TRUE(KeyDowns().empty());
+}
+
+TEST_F(PelokeyWindow, LeftPress_PostsNothing_WithoutSendMsgOrOnStringKeys)
+{
+    auto noSend = TemplateKeyStream(L"A", L"Enter", 0, 0, 1);
+    noSend[16] = 0; // bSendMsg
+    Host(noSend);
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(KeyDowns().empty());
+    EXPECT_EQ(sink.calls.size(), 1u);
+    TearDown();
+    SetUp();
+
+    Host(TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619));
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(KeyDowns().empty());
+    TearDown();
+    SetUp();
+
+    // Style 3 from a stream is kept, drawn as a string key and posts nothing.
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 3));
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(KeyDowns().empty());
+    VARIANT v;
+    ASSERT_EQ(GetProperty(disp.get(), pelokey::DISPID_nKeyStyle, &v), S_OK);
+    EXPECT_EQ(V_I2(&v), 3);
+    TearDown();
+    SetUp();
+
+    Host(TemplateKeyStream(L"", L"Enter", 0, 0, 1));
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    auto posted = KeyDowns();
+    ASSERT_EQ(posted.size(), 1u);
+    EXPECT_EQ(posted[0].wParam, 0u) << "an empty key letter posts 0";
+}
+
+TEST_F(PelokeyWindow, RightAndMiddleClicks_FireClickWithoutPressOrKeyDown)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ::SendMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, At(5, 5));
+    EXPECT_EQ(Picture()->At(0, 0), Face);
+    ::SendMessageW(hwnd, WM_RBUTTONUP, 0, At(5, 5));
+    Click(WM_MBUTTONDOWN, WM_MBUTTONUP);
+    EXPECT_EQ(sink.calls, (std::vector<DISPID> { DISPID_CLICK, DISPID_CLICK }));
+    EXPECT_TRUE(KeyDowns().empty());
+}
+
+TEST_F(PelokeyWindow, DoubleClick_PostsOnceAndClicksTwice_ShiftKeyTogglesOnce)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP);
+    EXPECT_EQ(KeyDowns().size(), 1u);
+    EXPECT_EQ(sink.calls.size(), 2u);
+    TearDown();
+    SetUp();
+
+    Host(TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619), RECT { 0, 0, 99, 33 });
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP);
+    EXPECT_EQ(sink.calls.size(), 2u);
+    EXPECT_EQ(Picture()->At(0, 0), Shadow) << "one toggle: the Shift key stays pressed";
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Picture()->At(0, 0), Face);
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Picture()->At(0, 0), Shadow);
+}
+
+TEST_F(PelokeyWindow, Click_NotFired_OutsideTheControlOrWhileEventsFrozen)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(100, 5));
+    EXPECT_TRUE(sink.calls.empty());
+    EXPECT_EQ(KeyDowns().size(), 1u);
+    // A release without a press on the control is not a click.
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(5, 5));
+    EXPECT_TRUE(sink.calls.empty());
+
+    auto oleControl = control.As<IOleControl>();
+    ASSERT_EQ(oleControl->FreezeEvents(TRUE), S_OK);
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_TRUE(sink.calls.empty());
+    ASSERT_EQ(oleControl->FreezeEvents(FALSE), S_OK);
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(sink.calls.size(), 1u);
+}
+
+TEST_F(PelokeyWindow, EditorKey_StaysPressedUntilSecondPress)
+{
+    Host(TemplateKeyStream(L"7", L"Enter", 1, 0, 1));
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Picture()->At(0, 0), Shadow);
+    EXPECT_EQ(KeyDowns().size(), 1u) << "editor keys post too; the editor page selects the key with it";
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Picture()->At(0, 0), Face);
+}
+
+TEST_F(PelokeyWindow, KeyStyleMessage_IsOwnedByTheControlsWindow)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    MessageBoxCatcher catcher;
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, I2(2)), S_OK);
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_EQ(catcher.boxes[0].owner, site->parent()) << "the child control's top-level window owns the box";
+    EXPECT_EQ(catcher.boxes[0].caption, L"Pelokey");
+}
+
+TEST_F(PelokeyWindow, Picture_BevelCornersAndTextWhereTheCharactersGo)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { I2(L'W') }), S_OK);
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar2, { I2(L'M') }), S_OK);
+    {
+        auto p = Picture();
+        EXPECT_EQ(p->At(0, 0), Face);
+        EXPECT_EQ(p->At(32, 0), Dark);
+        EXPECT_EQ(p->At(32, 32), Dark);
+        EXPECT_EQ(p->At(0, 32), Dark);
+        EXPECT_EQ(p->At(1, 1), Light);
+        EXPECT_GT(p->Count(KeyLetter, 3, 3, 14, 17), 0) << "key letter at (3,3)";
+        EXPECT_GT(p->Count(Black, 8, 17, 22, 31), 0) << "character one, black, at (8,17)";
+        EXPECT_GT(p->Count(Grey, 16, 0, 32, 16), 0) << "character two, grey, at (16,3)";
+        EXPECT_GT(p->Count(TextBox, 3, 3, 32, 31), 0) << "texts drawn on their background box";
+    }
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetbShiftDown, { Bool(true) }), S_OK);
+    {
+        auto p = Picture();
+        EXPECT_GT(p->Count(Grey, 8, 17, 22, 31), 0) << "character one grey in the Shift-down look";
+        EXPECT_GT(p->Count(Black, 16, 0, 32, 16), 0) << "character two black in the Shift-down look";
+    }
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetKeyDown), S_OK);
+    {
+        auto p = Picture();
+        EXPECT_EQ(p->At(0, 0), Shadow);
+        EXPECT_EQ(p->At(32, 32), Light);
+    }
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetKeyUp), S_OK);
+    EXPECT_EQ(Picture()->At(32, 32), Dark);
+}
+
+TEST_F(PelokeyWindow, Picture_IntoOffsetRectangle_KeepsFaceInsideIt)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    Canvas canvas(60, 60, RGB(255, 255, 255));
+    RECTL bounds { 10, 10, 43, 43 };
+    ASSERT_EQ(control.As<IViewObject>()->Draw(
+                  DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(), &bounds, nullptr, nullptr, 0),
+        S_OK);
+    EXPECT_EQ(canvas.At(9, 9), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.At(10, 10), Face);
+    EXPECT_EQ(canvas.At(42, 42), Dark);
+    EXPECT_EQ(canvas.At(43, 43), RGB(255, 255, 255));
+    EXPECT_GT(canvas.Count(KeyLetter, 13, 13, 24, 27), 0);
+}
+
+TEST_F(PelokeyWindow, Window_PaintsFaceOnScreen)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ::UpdateWindow(site->parent());
+    ::UpdateWindow(hwnd);
+    HDC dc = ::GetDC(hwnd);
+    const COLORREF corner = ::GetPixel(dc, 32, 32);
+    ::ReleaseDC(hwnd, dc);
+    EXPECT_EQ(corner, Dark);
+}

@@ -1,0 +1,465 @@
+#include "TestSupport.h"
+
+#include "PelokeyIds.h"
+#include "stream/PropertyStream.h"
+
+#include <stdexcept>
+
+namespace pelokey::test {
+
+HMODULE ControlLibrary()
+{
+    static HMODULE library = [] {
+        wchar_t path[MAX_PATH];
+        const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring dir(path, n);
+        dir.erase(dir.find_last_of(L'\\') + 1);
+        return ::LoadLibraryW((dir + L"Pelokey.ocx").c_str());
+    }();
+    return library;
+}
+
+namespace {
+pelo::ComPtr<IClassFactory> ClassObject(const CLSID& clsid)
+{
+    using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+    auto get = reinterpret_cast<GetClassObjectFn>(
+        reinterpret_cast<void*>(::GetProcAddress(ControlLibrary(), "DllGetClassObject")));
+    pelo::ComPtr<IClassFactory> factory;
+    if (get) {
+        (void)get(clsid, IID_IClassFactory, factory.put_void());
+    }
+    return factory;
+}
+} // namespace
+
+pelo::ComPtr<IUnknown> CreateControl()
+{
+    pelo::ComPtr<IUnknown> control;
+    auto factory = ClassObject(CLSID_Pelokey);
+    if (factory) {
+        (void)factory->CreateInstance(nullptr, IID_IUnknown, control.put_void());
+    }
+    return control;
+}
+
+ClassRegistration::ClassRegistration(const CLSID& clsid)
+{
+    auto factory = ClassObject(clsid);
+    m_hr = factory
+        ? ::CoRegisterClassObject(clsid, factory.get(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE, &m_cookie)
+        : E_FAIL;
+}
+
+ClassRegistration::~ClassRegistration()
+{
+    if (SUCCEEDED(m_hr)) {
+        ::CoRevokeClassObject(m_cookie);
+    }
+}
+
+pelo::ComPtr<IStream> StreamOf(const std::vector<std::uint8_t>& bytes)
+{
+    pelo::ComPtr<IStream> s;
+    if (FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, s.put()))) {
+        return {};
+    }
+    ULONG written = 0;
+    if (!bytes.empty()) {
+        (void)s->Write(bytes.data(), static_cast<ULONG>(bytes.size()), &written);
+    }
+    LARGE_INTEGER zero {};
+    (void)s->Seek(zero, STREAM_SEEK_SET, nullptr);
+    return s;
+}
+
+std::vector<std::uint8_t> BytesOf(IStream* stream)
+{
+    STATSTG stat {};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME))) {
+        return {};
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    LARGE_INTEGER zero {};
+    (void)stream->Seek(zero, STREAM_SEEK_SET, nullptr);
+    ULONG got = 0;
+    if (!bytes.empty()) {
+        (void)stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &got);
+    }
+    bytes.resize(got);
+    return bytes;
+}
+
+HRESULT PutProperty(IDispatch* d, DISPID id, VARIANT value)
+{
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params { &value, &named, 1, 1 };
+    const HRESULT hr = d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    ::VariantClear(&value);
+    return hr;
+}
+
+HRESULT GetProperty(IDispatch* d, DISPID id, VARIANT* result)
+{
+    DISPPARAMS none {};
+    ::VariantInit(result);
+    return d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
+}
+
+HRESULT CallMethod(IDispatch* d, DISPID id, std::vector<VARIANT> args, VARIANT* result)
+{
+    // Arguments go in reverse order.
+    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
+    DISPPARAMS params { reversed.empty() ? nullptr : reversed.data(), nullptr,
+        static_cast<UINT>(reversed.size()), 0 };
+    if (result) {
+        ::VariantInit(result);
+    }
+    const HRESULT hr = d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+    for (auto& v : reversed) {
+        ::VariantClear(&v);
+    }
+    return hr;
+}
+
+VARIANT I2(short v)
+{
+    VARIANT r;
+    V_VT(&r) = VT_I2;
+    V_I2(&r) = v;
+    return r;
+}
+
+VARIANT Bool(bool v)
+{
+    VARIANT r;
+    V_VT(&r) = VT_BOOL;
+    V_BOOL(&r) = v ? VARIANT_TRUE : VARIANT_FALSE;
+    return r;
+}
+
+VARIANT Bstr(const wchar_t* s)
+{
+    VARIANT r;
+    V_VT(&r) = VT_BSTR;
+    V_BSTR(&r) = ::SysAllocString(s);
+    return r;
+}
+
+STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv)
+{
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)
+        || IsEqualIID(riid, DIID__DPelokeyEvents)) {
+        *ppv = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP EventSink::GetTypeInfoCount(UINT* n)
+{
+    *n = 0;
+    return S_OK;
+}
+
+STDMETHODIMP EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
+{
+    calls.push_back(id);
+    return S_OK;
+}
+
+Advise::Advise(IUnknown* control, const IID& iid, IUnknown* sink)
+{
+    pelo::ComPtr<IConnectionPointContainer> container;
+    m_hr = control->QueryInterface(IID_IConnectionPointContainer, container.put_void());
+    if (SUCCEEDED(m_hr)) {
+        m_hr = container->FindConnectionPoint(iid, m_point.put());
+    }
+    if (SUCCEEDED(m_hr)) {
+        m_hr = m_point->Advise(sink, &m_cookie);
+    }
+}
+
+Advise::~Advise()
+{
+    if (SUCCEEDED(m_hr)) {
+        m_point->Unadvise(m_cookie);
+    }
+}
+
+namespace {
+constexpr wchar_t HostClass[] = L"PelokeyTestHost";
+
+LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+HWND CreateHostWindow()
+{
+    static const ATOM atom = [] {
+        WNDCLASSW wc {};
+        wc.lpfnWndProc = HostProc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = HostClass;
+        wc.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        return ::RegisterClassW(&wc);
+    }();
+    (void)atom;
+    // A captionless popup: Wine leaves it to no window manager, so it goes without waiting for one.
+    HWND hwnd = ::CreateWindowExW(0, HostClass, L"host", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 300, 200, nullptr,
+        nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    return hwnd;
+}
+} // namespace
+
+FakeSite::FakeSite(RECT pos)
+    : m_pos(pos)
+    , m_parent(CreateHostWindow())
+{
+}
+
+FakeSite::~FakeSite() = default;
+
+STDMETHODIMP FakeSite::QueryInterface(REFIID riid, void** ppv)
+{
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) {
+        *ppv = static_cast<IOleClientSite*>(this);
+    } else if (IsEqualIID(riid, IID_IOleInPlaceSite) || IsEqualIID(riid, IID_IOleWindow)) {
+        *ppv = static_cast<IOleInPlaceSite*>(this);
+    } else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP FakeSite::SaveObject()
+{
+    calls.emplace_back("SaveObject");
+    return S_OK;
+}
+STDMETHODIMP FakeSite::GetMoniker(DWORD, DWORD, IMoniker** mk)
+{
+    *mk = nullptr;
+    return E_NOTIMPL;
+}
+STDMETHODIMP FakeSite::GetContainer(IOleContainer** c)
+{
+    *c = nullptr;
+    return E_NOINTERFACE;
+}
+STDMETHODIMP FakeSite::ShowObject()
+{
+    calls.emplace_back("ShowObject");
+    return S_OK;
+}
+STDMETHODIMP FakeSite::OnShowWindow(BOOL)
+{
+    return S_OK;
+}
+STDMETHODIMP FakeSite::RequestNewObjectLayout()
+{
+    return E_NOTIMPL;
+}
+STDMETHODIMP FakeSite::GetWindow(HWND* hwnd)
+{
+    calls.emplace_back("GetWindow");
+    *hwnd = m_parent.get();
+    return S_OK;
+}
+STDMETHODIMP FakeSite::CanInPlaceActivate()
+{
+    calls.emplace_back("CanInPlaceActivate");
+    return allowInPlace ? S_OK : S_FALSE;
+}
+STDMETHODIMP FakeSite::OnInPlaceActivate()
+{
+    calls.emplace_back("OnInPlaceActivate");
+    return S_OK;
+}
+STDMETHODIMP FakeSite::OnUIActivate()
+{
+    calls.emplace_back("OnUIActivate");
+    return S_OK;
+}
+STDMETHODIMP FakeSite::GetWindowContext(
+    IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos, LPRECT clip, LPOLEINPLACEFRAMEINFO info)
+{
+    calls.emplace_back("GetWindowContext");
+    *frame = nullptr;
+    *doc = nullptr;
+    *pos = m_pos;
+    *clip = m_pos;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = m_parent.get();
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+}
+STDMETHODIMP FakeSite::OnUIDeactivate(BOOL)
+{
+    calls.emplace_back("OnUIDeactivate");
+    return S_OK;
+}
+STDMETHODIMP FakeSite::OnInPlaceDeactivate()
+{
+    calls.emplace_back("OnInPlaceDeactivate");
+    return S_OK;
+}
+STDMETHODIMP FakeSite::OnPosRectChange(LPCRECT)
+{
+    calls.emplace_back("OnPosRectChange");
+    return S_OK;
+}
+
+std::vector<MSG> TakePosted(HWND hwnd, UINT message)
+{
+    std::vector<MSG> taken;
+    MSG msg;
+    while (::PeekMessageW(&msg, hwnd, message, message, PM_REMOVE)) {
+        taken.push_back(msg);
+    }
+    return taken;
+}
+
+namespace {
+MessageBoxCatcher* g_catcher = nullptr;
+
+BOOL CALLBACK CollectStatic(HWND child, LPARAM lp)
+{
+    wchar_t cls[32] = L"";
+    ::GetClassNameW(child, cls, 32);
+    if (::lstrcmpiW(cls, L"Static") == 0) {
+        wchar_t text[512] = L"";
+        ::GetWindowTextW(child, text, 512);
+        auto* out = reinterpret_cast<std::wstring*>(lp);
+        *out += text;
+    }
+    return TRUE;
+}
+} // namespace
+
+MessageBoxCatcher::MessageBoxCatcher()
+    : m_hook(::SetWindowsHookExW(WH_CBT, &MessageBoxCatcher::Hook, nullptr, ::GetCurrentThreadId()))
+{
+    g_catcher = this;
+}
+
+MessageBoxCatcher::~MessageBoxCatcher()
+{
+    g_catcher = nullptr;
+}
+
+LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wp, LPARAM lp)
+{
+    if (code == HCBT_ACTIVATE && g_catcher) {
+        HWND box = reinterpret_cast<HWND>(wp);
+        wchar_t cls[32] = L"";
+        ::GetClassNameW(box, cls, 32);
+        if (::lstrcmpW(cls, L"#32770") == 0) {
+            Box record;
+            wchar_t caption[256] = L"";
+            ::GetWindowTextW(box, caption, 256);
+            record.caption = caption;
+            ::EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&record.text));
+            record.owner = ::GetWindow(box, GW_OWNER);
+            g_catcher->boxes.push_back(record);
+            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+Canvas::Canvas(int width, int height, COLORREF fill)
+    : m_width(width)
+    , m_height(height)
+    , m_dc(::CreateCompatibleDC(nullptr))
+{
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_bits = static_cast<const std::uint32_t*>(bits);
+    m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
+    RECT all { 0, 0, width, height };
+    pelo::UniqueHbrush brush(::CreateSolidBrush(fill));
+    ::FillRect(m_dc.get(), &all, brush.get());
+}
+
+Canvas::~Canvas()
+{
+    ::SelectObject(m_dc.get(), m_old);
+}
+
+COLORREF Canvas::At(int x, int y) const
+{
+    ::GdiFlush();
+    const std::uint32_t p = m_bits[y * m_width + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+}
+
+int Canvas::Count(COLORREF colour, int x0, int y0, int x1, int y1) const
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < m_height; ++y) {
+        for (int x = x0; x < x1 && x < m_width; ++x) {
+            n += At(x, y) == colour ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+FontFacts FontFactsOf(IFont* font)
+{
+    FontFacts facts;
+    pelo::ComPtr<IPersistStream> persist;
+    auto memory = StreamOf({});
+    if (!font || FAILED(font->QueryInterface(IID_IPersistStream, persist.put_void()))
+        || FAILED(persist->Save(memory.get(), FALSE))) {
+        return facts;
+    }
+    const auto bytes = BytesOf(memory.get());
+    stream::MemoryReader reader(bytes.data(), bytes.size());
+    stream::StdFontData data;
+    if (stream::ReadStdFontData(reader, data)) {
+        facts.face = data.faceName;
+        facts.sizeCy = data.sizeCy;
+        facts.weight = data.weight;
+        facts.flags = data.flags;
+    }
+    return facts;
+}
+
+std::vector<std::uint8_t> TemplateKeyStream(const wchar_t* keyChar, const wchar_t* keyString,
+    int bInConfigDlg, int bShift, short nKeyStyle, int extentX)
+{
+    stream::KeyProps props;
+    props.extentX = extentX;
+    props.extentY = 873;
+    props.bSendMsg = 1;
+    props.bInConfigDlg = bInConfigDlg;
+    props.bShift = bShift;
+    props.nKeyStyle = nKeyStyle;
+    props.strKeyChar.assign(keyChar, keyChar + ::lstrlenW(keyChar));
+    props.strKeyString.assign(keyString, keyString + ::lstrlenW(keyString));
+    stream::MemoryWriter writer;
+    stream::StdFontData font; // "MS Sans Serif", 8.25 points, weight 400
+    if (!stream::WriteKeyProps(writer, props)
+        || !stream::WriteFontHeader(writer, stream::FontMarker::FontObject)
+        || !stream::WriteStdFontData(writer, font)) {
+        throw std::runtime_error("stream codec refused a template key");
+    }
+    return writer.Bytes();
+}
+
+} // namespace pelokey::test

@@ -1,0 +1,156 @@
+#include "framework/activex/FontHolder.h"
+
+#include <new>
+#include <utility>
+
+namespace pelo::activex {
+
+// Receives the font object's change notifications; the holder cuts the link before it goes.
+#pragma GCC diagnostic push
+// COM objects are released through their interfaces, never deleted through them.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class FontHolder::Sink final : public IPropertyNotifySink {
+public:
+    explicit Sink(FontHolder* holder) noexcept
+        : m_holder(holder)
+    {
+    }
+    void Disconnect() noexcept { m_holder = nullptr; }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
+            *ppv = static_cast<IPropertyNotifySink*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const LONG refs = --m_refs;
+        if (refs == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(refs);
+    }
+    STDMETHODIMP OnChanged(DISPID) override
+    {
+        if (m_holder) {
+            m_holder->m_drawFont.reset();
+        }
+        if (m_holder && m_holder->m_onChanged) {
+            try {
+                m_holder->m_onChanged();
+            } catch (...) {
+                return E_FAIL;
+            }
+        }
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+
+private:
+    LONG m_refs = 1;
+    FontHolder* m_holder;
+};
+#pragma GCC diagnostic pop
+
+FontHolder::FontHolder(std::function<void()> onChanged)
+    : m_onChanged(std::move(onChanged))
+{
+}
+
+FontHolder::~FontHolder()
+{
+    Detach();
+}
+
+void FontHolder::Detach() noexcept
+{
+    if (m_point && m_cookie) {
+        (void)m_point->Unadvise(m_cookie);
+    }
+    m_point.reset();
+    m_cookie = 0;
+    if (m_sink) {
+        m_sink->Disconnect();
+        m_sink->Release();
+        m_sink = nullptr;
+    }
+    m_font.reset();
+    m_drawFont.reset();
+}
+
+void FontHolder::Attach(ComPtr<IFont> font) noexcept
+{
+    Detach();
+    m_font = std::move(font);
+    if (!m_font) {
+        return;
+    }
+    auto container = m_font.As<IConnectionPointContainer>();
+    if (!container || FAILED(container->FindConnectionPoint(IID_IPropertyNotifySink, m_point.put()))) {
+        return;
+    }
+    m_sink = new (std::nothrow) Sink(this);
+    if (m_sink && FAILED(m_point->Advise(m_sink, &m_cookie))) {
+        m_cookie = 0;
+    }
+}
+
+HRESULT FontHolder::InitializeFont(const FONTDESC& desc) noexcept
+{
+    return InitializeFont(desc, nullptr);
+}
+
+HRESULT FontHolder::InitializeFont(const FONTDESC& desc, IUnknown* source) noexcept
+{
+    ComPtr<IFont> font;
+    if (source) {
+        ComPtr<IFont> given;
+        HRESULT hr = source->QueryInterface(IID_IFont, given.put_void());
+        if (SUCCEEDED(hr)) {
+            hr = given->Clone(font.put());
+        }
+        if (FAILED(hr)) {
+            return hr;
+        }
+    } else {
+        FONTDESC copy = desc;
+        const HRESULT hr = ::OleCreateFontIndirect(&copy, IID_IFont, font.put_void());
+        if (FAILED(hr)) {
+            return hr;
+        }
+    }
+    Attach(std::move(font));
+    return S_OK;
+}
+
+IFontDisp* FontHolder::GetFontDispatch() const noexcept
+{
+    IFontDisp* disp = nullptr;
+    if (m_font) {
+        (void)m_font->QueryInterface(IID_IFontDisp, reinterpret_cast<void**>(&disp));
+    }
+    return disp;
+}
+
+HFONT FontHolder::GetFontHandle(long cyLogical, long cyHimetric) const noexcept
+{
+    HFONT font = nullptr;
+    if (m_font && !m_drawFont) {
+        (void)m_font->Clone(m_drawFont.put());
+    }
+    if (m_drawFont && SUCCEEDED(m_drawFont->SetRatio(cyLogical, cyHimetric))) {
+        (void)m_drawFont->get_hFont(&font);
+    }
+    return font;
+}
+
+} // namespace pelo::activex
