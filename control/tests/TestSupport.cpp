@@ -197,7 +197,9 @@ LRESULT CALLBACK HostProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-HWND CreateHostWindow()
+} // namespace
+
+pelo::UniqueHwnd CreateHostWindow()
 {
     static const ATOM atom = [] {
         WNDCLASSW wc {};
@@ -212,13 +214,12 @@ HWND CreateHostWindow()
     HWND hwnd = ::CreateWindowExW(0, HostClass, L"host", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 300, 200, nullptr,
         nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ::ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    return hwnd;
+    return pelo::UniqueHwnd(hwnd);
 }
-} // namespace
 
 FakeSite::FakeSite(RECT pos)
     : m_pos(pos)
-    , m_parent(CreateHostWindow())
+    , m_parent(CreateHostWindow().release())
 {
 }
 

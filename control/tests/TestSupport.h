@@ -125,6 +125,10 @@ private:
 };
 #pragma GCC diagnostic pop
 
+// A visible, captionless top-level window of the test program (Wine does not wait for a window
+// manager on such windows).
+pelo::UniqueHwnd CreateHostWindow();
+
 // Posted messages of one kind waiting for a window, taken out of the queue.
 std::vector<MSG> TakePosted(HWND hwnd, UINT message);
 
