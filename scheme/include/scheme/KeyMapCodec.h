@@ -87,7 +87,7 @@ private:
     KeyTCharPair m_table[KEY_COUNT] = {};
 };
 
-// Whole-buffer forms of the two reads.
+// Whole-buffer forms of the two reads. They write name[0] to name[19], never name[20].
 void DecodeKeyMapFile(const uint8_t* data, size_t size, NameBuffer& name, KeyTCharPair* table);
 bool DecodeKeyMapName(const uint8_t* data, size_t size, NameBuffer& name);
 
