@@ -217,9 +217,10 @@ pelo::UniqueHwnd CreateHostWindow()
     return pelo::UniqueHwnd(hwnd);
 }
 
-FakeSite::FakeSite(RECT pos)
+FakeSite::FakeSite(RECT pos, HWND parent)
     : m_pos(pos)
-    , m_parent(CreateHostWindow().release())
+    , m_ownWindow(parent ? pelo::UniqueHwnd() : CreateHostWindow())
+    , m_parent(parent ? parent : m_ownWindow.get())
 {
 }
 
@@ -270,7 +271,7 @@ STDMETHODIMP FakeSite::RequestNewObjectLayout()
 STDMETHODIMP FakeSite::GetWindow(HWND* hwnd)
 {
     calls.emplace_back("GetWindow");
-    *hwnd = m_parent.get();
+    *hwnd = m_parent;
     return S_OK;
 }
 STDMETHODIMP FakeSite::CanInPlaceActivate()
@@ -297,7 +298,7 @@ STDMETHODIMP FakeSite::GetWindowContext(
     *pos = m_pos;
     *clip = m_pos;
     info->fMDIApp = FALSE;
-    info->hwndFrame = m_parent.get();
+    info->hwndFrame = m_parent;
     info->haccel = nullptr;
     info->cAccelEntries = 0;
     return S_OK;

@@ -87,10 +87,11 @@ private:
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class FakeSite final : public IOleClientSite, public IOleInPlaceSite {
 public:
-    explicit FakeSite(RECT pos);
+    // With a parent, the site puts its control into that window instead of a window of its own.
+    explicit FakeSite(RECT pos, HWND parent = nullptr);
     ~FakeSite();
     std::vector<std::string> calls;
-    [[nodiscard]] HWND parent() const noexcept { return m_parent.get(); }
+    [[nodiscard]] HWND parent() const noexcept { return m_parent; }
     bool allowInPlace = true;
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
@@ -121,7 +122,8 @@ public:
 private:
     ULONG m_refs = 1;
     RECT m_pos;
-    pelo::UniqueHwnd m_parent;
+    pelo::UniqueHwnd m_ownWindow;
+    HWND m_parent;
 };
 #pragma GCC diagnostic pop
 

@@ -146,10 +146,20 @@ HFONT FontHolder::GetFontHandle(long cyLogical, long cyHimetric) const noexcept
     HFONT font = nullptr;
     if (m_font && !m_drawFont) {
         (void)m_font->Clone(m_drawFont.put());
+        m_drawLogical = 0;
     }
-    if (m_drawFont && SUCCEEDED(m_drawFont->SetRatio(cyLogical, cyHimetric))) {
-        (void)m_drawFont->get_hFont(&font);
+    if (!m_drawFont) {
+        return nullptr;
     }
+    // A new ratio makes the font object realize its GDI font again: only set it when it changes.
+    if (m_drawLogical != cyLogical || m_drawHimetric != cyHimetric) {
+        if (FAILED(m_drawFont->SetRatio(cyLogical, cyHimetric))) {
+            return nullptr;
+        }
+        m_drawLogical = cyLogical;
+        m_drawHimetric = cyHimetric;
+    }
+    (void)m_drawFont->get_hFont(&font);
     return font;
 }
 

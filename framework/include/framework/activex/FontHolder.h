@@ -40,6 +40,8 @@ private:
     std::function<void()> m_onChanged;
     ComPtr<IFont> m_font;
     mutable ComPtr<IFont> m_drawFont;
+    mutable long m_drawLogical = 0; // the ratio the drawing copy was last set to
+    mutable long m_drawHimetric = 0;
     Sink* m_sink = nullptr;
     ComPtr<IConnectionPoint> m_point;
     DWORD m_cookie = 0;
