@@ -305,3 +305,33 @@ TEST_F(PelokeyWindow, Window_PaintsFaceOnScreen)
     ::ReleaseDC(hwnd, dc);
     EXPECT_EQ(corner, Dark);
 }
+
+TEST_F(PelokeyWindow, PropertiesVerb_OpensFrameWithGeneralPageFirst)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ClassRegistration page(pelokey::CLSID_PelokeyPropPage);
+    ASSERT_EQ(page.result(), S_OK);
+    MessageBoxCatcher catcher;
+    EXPECT_EQ(ole->DoVerb(OLEIVERB_PROPERTIES, nullptr, site.get(), 0, site->parent(), nullptr), S_OK);
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    const auto& frame = catcher.boxes[0];
+    EXPECT_NE(frame.caption.find(L"Pelokey Control"), std::wstring::npos)
+        << "caption: " << frame.caption.size();
+    ASSERT_FALSE(frame.tabs.empty());
+    EXPECT_EQ(frame.tabs[0], L"General");
+    // The page filled its fields from the control through its dispatch interface.
+    EXPECT_EQ(frame.edits.count(207), 1u);
+    EXPECT_EQ(frame.edits.count(207) ? frame.edits.at(207) : L"", L"A");
+    EXPECT_EQ(frame.edits.count(206) ? frame.edits.at(206) : L"", L"1");
+    RecordProperty("frame_tabs", static_cast<int>(frame.tabs.size()));
+}
+
+TEST_F(PelokeyWindow, AboutBox_ShowsModallyAndCloses)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    MessageBoxCatcher catcher;
+    EXPECT_EQ(CallMethod(disp.get(), DISPID_ABOUTBOX), S_OK);
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_EQ(catcher.boxes[0].caption, L"About Pelokey Control");
+    EXPECT_NE(catcher.boxes[0].text.find(L"Pelokey Control, Version 1.0"), std::wstring::npos);
+}

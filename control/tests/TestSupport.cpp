@@ -1,9 +1,12 @@
 #include "TestSupport.h"
 
+#include <commctrl.h>
+
 #include "PelokeyIds.h"
 #include "stream/PropertyStream.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace pelokey::test {
 
@@ -332,15 +335,28 @@ std::vector<MSG> TakePosted(HWND hwnd, UINT message)
 namespace {
 MessageBoxCatcher* g_catcher = nullptr;
 
-BOOL CALLBACK CollectStatic(HWND child, LPARAM lp)
+BOOL CALLBACK CollectChild(HWND child, LPARAM lp)
 {
-    wchar_t cls[32] = L"";
-    ::GetClassNameW(child, cls, 32);
+    auto* box = reinterpret_cast<MessageBoxCatcher::Box*>(lp);
+    wchar_t cls[64] = L"";
+    ::GetClassNameW(child, cls, 64);
+    wchar_t text[512] = L"";
+    ::GetWindowTextW(child, text, 512);
     if (::lstrcmpiW(cls, L"Static") == 0) {
-        wchar_t text[512] = L"";
-        ::GetWindowTextW(child, text, 512);
-        auto* out = reinterpret_cast<std::wstring*>(lp);
-        *out += text;
+        box->text += text;
+    } else if (::lstrcmpiW(cls, L"Edit") == 0) {
+        box->edits[::GetDlgCtrlID(child)] = text;
+    } else if (::lstrcmpiW(cls, WC_TABCONTROLW) == 0) {
+        const int count = static_cast<int>(::SendMessageW(child, TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t name[128] = L"";
+            TCITEMW item {};
+            item.mask = TCIF_TEXT;
+            item.pszText = name;
+            item.cchTextMax = 128;
+            ::SendMessageW(child, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+            box->tabs.emplace_back(name);
+        }
     }
     return TRUE;
 }
@@ -357,21 +373,37 @@ MessageBoxCatcher::~MessageBoxCatcher()
     g_catcher = nullptr;
 }
 
+// Records and closes the box from a timer, once its pages and fields exist.
+void CALLBACK MessageBoxCatcher::Collect(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    ::KillTimer(nullptr, timer);
+    if (!g_catcher) {
+        return;
+    }
+    for (HWND box : std::exchange(g_catcher->m_pending, {})) {
+        if (!::IsWindow(box)) {
+            continue;
+        }
+        Box record;
+        wchar_t caption[256] = L"";
+        ::GetWindowTextW(box, caption, 256);
+        record.caption = caption;
+        ::EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&record));
+        record.owner = ::GetWindow(box, GW_OWNER);
+        g_catcher->boxes.push_back(record);
+        ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
 LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wp, LPARAM lp)
 {
     if (code == HCBT_ACTIVATE && g_catcher) {
         HWND box = reinterpret_cast<HWND>(wp);
         wchar_t cls[32] = L"";
         ::GetClassNameW(box, cls, 32);
-        if (::lstrcmpW(cls, L"#32770") == 0) {
-            Box record;
-            wchar_t caption[256] = L"";
-            ::GetWindowTextW(box, caption, 256);
-            record.caption = caption;
-            ::EnumChildWindows(box, CollectStatic, reinterpret_cast<LPARAM>(&record.text));
-            record.owner = ::GetWindow(box, GW_OWNER);
-            g_catcher->boxes.push_back(record);
-            ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+        if (::lstrcmpW(cls, L"#32770") == 0 && !(::GetWindowLongW(box, GWL_STYLE) & WS_CHILD)) {
+            g_catcher->m_pending.push_back(box);
+            ::SetTimer(nullptr, 0, 20, &MessageBoxCatcher::Collect);
         }
     }
     return ::CallNextHookEx(nullptr, code, wp, lp);

@@ -9,6 +9,7 @@
 #include <olectl.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -134,12 +135,15 @@ pelo::UniqueHwnd CreateHostWindow();
 // Posted messages of one kind waiting for a window, taken out of the queue.
 std::vector<MSG> TakePosted(HWND hwnd, UINT message);
 
-// Closes every message box the current thread shows and records its texts and owner.
+// Closes every dialog box the current thread shows (message boxes, the property frame, the about
+// box) as soon as it is activated, and records its texts, tab names, edit fields and owner.
 class MessageBoxCatcher {
 public:
     struct Box {
         std::wstring caption, text;
         HWND owner;
+        std::vector<std::wstring> tabs;
+        std::map<int, std::wstring> edits; // by control identifier
     };
     MessageBoxCatcher();
     MessageBoxCatcher(const MessageBoxCatcher&) = delete;
@@ -149,6 +153,8 @@ public:
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
+    static void CALLBACK Collect(HWND, UINT, UINT_PTR timer, DWORD);
+    std::vector<HWND> m_pending;
     pelo::UniqueHhook m_hook;
 };
 
