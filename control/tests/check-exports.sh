@@ -6,12 +6,12 @@ objdump=$1
 library=$2
 dump=$("$objdump" -p "$library")
 
-exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{on=1; next} on && /^\s*\[/{print $NF} on && /^$/{on=0}' <<<"$dump" | sort)
+exports=$(awk '/Ordinal\/Name Pointer\] Table/{on=1; next} on && /^[ \t]*\[/{print $NF; next} on{on=0}' <<<"$dump" | sort)
 expected=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer | sort)
 if [ "$exports" != "$expected" ]; then
   echo "exports differ:"; echo "$exports"; exit 1
 fi
-grep -q 'Name 0*[0-9a-f]* PELOKEY.OCX' <<<"$dump" || grep -q 'PELOKEY.OCX' <<<"$dump" || { echo "module name is not PELOKEY.OCX"; exit 1; }
+grep -Eq '^Name[[:space:]]+[0-9a-f]+ PELOKEY\.OCX$' <<<"$dump" || { echo "module name is not PELOKEY.OCX"; exit 1; }
 
 allowed='^(kernel32|user32|gdi32|ole32|oleaut32|advapi32|msvcrt|comctl32|shell32|shlwapi|uuid|version)\.dll$'
 status=0
