@@ -335,3 +335,58 @@ TEST_F(PelokeyWindow, AboutBox_ShowsModallyAndCloses)
     EXPECT_EQ(catcher.boxes[0].caption, L"About Pelokey Control");
     EXPECT_NE(catcher.boxes[0].text.find(L"Pelokey Control, Version 1.0"), std::wstring::npos);
 }
+
+namespace {
+void MouseInput(DWORD flags, int x = 0, int y = 0)
+{
+    INPUT input {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        input.mi.dx = MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    ::SendInput(1, &input, sizeof(input));
+}
+
+// Dispatches this thread's messages until pred holds or the time is up; key-downs posted to the
+// host are taken out and kept.
+template <typename Pred> bool PumpUntil(Pred pred, std::vector<MSG>& keyDowns, DWORD ms = 2000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!pred() && ::GetTickCount() - start < ms) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_KEYDOWN) {
+                keyDowns.push_back(msg);
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return pred();
+}
+} // namespace
+
+TEST_F(PelokeyWindow, RealDoubleClick_ArrivesAsDoubleClick_PostsOnceClicksTwice)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ::SetForegroundWindow(site->parent());
+    POINT centre { 16, 16 };
+    ::ClientToScreen(hwnd, &centre);
+    MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, centre.x, centre.y);
+    MouseInput(MOUSEEVENTF_LEFTDOWN);
+    MouseInput(MOUSEEVENTF_LEFTUP);
+    MouseInput(MOUSEEVENTF_LEFTDOWN);
+    MouseInput(MOUSEEVENTF_LEFTUP);
+    std::vector<MSG> keyDowns;
+    EXPECT_TRUE(PumpUntil([&] { return sink.calls.size() >= 2; }, keyDowns))
+        << "clicks: " << sink.calls.size();
+    PumpUntil([] { return false; }, keyDowns, 200); // let anything late arrive
+    EXPECT_EQ(sink.calls.size(), 2u);
+    ASSERT_EQ(keyDowns.size(), 1u) << "the second press of a double-click posts nothing";
+    EXPECT_EQ(keyDowns[0].hwnd, site->parent());
+    EXPECT_EQ(keyDowns[0].wParam, 0x41u);
+}
