@@ -396,6 +396,33 @@ TEST_F(PelokeyCom, Stream_EndingEarlyAnywhere_FailsResetsAndKeepsWhatWasRead)
     }
 }
 
+TEST_F(PelokeyCom, Stream_StringLongerThanTheStream_FailsWithoutCrash)
+{
+    const auto bytes = TemplateKeyStream(L"A", L"Enter", 0, 0, 1);
+    for (const std::vector<std::uint8_t>& length : {
+             std::vector<std::uint8_t> {
+                 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF }, // 32-bit, 4 G units
+             std::vector<std::uint8_t> { 0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF }, // 16-bit, 65533 units
+             std::vector<std::uint8_t> {
+                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F }, // 8-bit text, 32-bit length
+         }) {
+        std::vector<std::uint8_t> huge;
+        huge.reserve(64);
+        for (std::size_t i = 0; i < 21; ++i) {
+            huge.push_back(bytes[i]);
+        }
+        for (std::uint8_t b : length) {
+            huge.push_back(b);
+        }
+        for (std::uint8_t b : { 0x41, 0x00, 0x42, 0x00 }) {
+            huge.push_back(b);
+        }
+        EXPECT_EQ(persist->Load(StreamOf(huge).get()), E_FAIL);
+        EXPECT_EQ(GetNumber(pelokey::DISPID_nKeyStyle), 1);
+        EXPECT_FALSE(Saved().empty());
+    }
+}
+
 TEST_F(PelokeyCom, Stream_LegacyTextDefaultMarkerAndForeignFontClass_Load)
 {
     auto bytes = TemplateKeyStream(L"A", L"Enter", 0, 0, 1);
@@ -586,4 +613,49 @@ TEST_F(PelokeyCom, Module_CanUnloadOnlyWithoutLiveObjects)
     EXPECT_EQ(canUnload(), S_OK);
     const CLSID unknown = { 0x12345678, 0, 0, { 0, 0, 0, 0, 0, 0, 0, 1 } };
     EXPECT_EQ(get(unknown, IID_IClassFactory, factory.put_void()), CLASS_E_CLASSNOTAVAILABLE);
+}
+
+TEST(PelokeyLibrary, VersionBlock_NamesTheLibraryAndAsksForSelfRegistration)
+{
+    ASSERT_NE(ControlLibrary(), nullptr);
+    wchar_t path[MAX_PATH];
+    ASSERT_GT(::GetModuleFileNameW(ControlLibrary(), path, MAX_PATH), 0u);
+    DWORD handle = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(path, &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<std::uint8_t> block(size);
+    ASSERT_TRUE(::GetFileVersionInfoW(path, 0, size, block.data()));
+    struct Translation {
+        WORD language, codePage;
+    }* translation = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(
+        block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &length));
+    ASSERT_GE(length, sizeof(Translation));
+    EXPECT_EQ(translation->language, 0x0409);
+    EXPECT_EQ(translation->codePage, 1200);
+    auto value = [&](const wchar_t* name) -> std::wstring {
+        wchar_t* text = nullptr;
+        UINT n = 0;
+        const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        if (!::VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&text), &n) || !text) {
+            return L"<missing>";
+        }
+        return text;
+    };
+    EXPECT_EQ(value(L"OLESelfRegister"), L"");
+    EXPECT_EQ(value(L"InternalName"), L"Pelokey");
+    EXPECT_EQ(value(L"OriginalFilename"), L"Pelokey.OCX");
+    EXPECT_EQ(value(L"ProductName"), L"Pelokey ActiveX Control Module");
+    EXPECT_EQ(value(L"ProductVersion"), L"1.0");
+    EXPECT_EQ(value(L"FileDescription"), L"“Pelo”用ActiveX控件");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    wchar_t text[64] = L"";
+    EXPECT_GT(::LoadStringW(ControlLibrary(), 2, text, 64), 0);
+    EXPECT_STREQ(text, L"Pelokey Property Page");
+    EXPECT_GT(::LoadStringW(ControlLibrary(), 200, text, 64), 0);
+    EXPECT_STREQ(text, L"General");
 }
