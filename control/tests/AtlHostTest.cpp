@@ -156,3 +156,24 @@ TEST_F(PelokeyAtlHost, CreateControl_LoadsTheGivenStream)
     ASSERT_EQ(posted.size(), 1u);
     EXPECT_EQ(posted[0].wParam, static_cast<WPARAM>(L'B'));
 }
+
+TEST_F(PelokeyAtlHost, ContainerGone_NothingOfTheLibraryStaysAlive)
+{
+    {
+        HWND ax = ::CreateWindowExW(0, atl.windowClass, ControlClassText, WS_CHILD | WS_VISIBLE, 0, 0, 33, 33,
+            parent.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(ax, nullptr);
+        ComPtr<IUnknown> control;
+        ASSERT_EQ(atl.getControl(ax, control.put()), S_OK);
+        EventSink sink;
+        Advise advise(control.get(), pelokey::DIID__DPelokeyEvents, &sink);
+        ASSERT_EQ(advise.result(), S_OK);
+    }
+    parent.reset();
+    registration.reset();
+    using CanUnloadFn = HRESULT(STDAPICALLTYPE*)();
+    auto canUnload = reinterpret_cast<CanUnloadFn>(
+        reinterpret_cast<void*>(::GetProcAddress(ControlLibrary(), "DllCanUnloadNow")));
+    ASSERT_NE(canUnload, nullptr);
+    EXPECT_EQ(canUnload(), S_OK) << "the container released the control and its window is gone";
+}
