@@ -5,16 +5,12 @@
 #include "framework/activex/ControlBase.h"
 #include "framework/com/ClassFactory.h"
 #include "framework/com/Module.h"
-#ifdef PELOKEY_HAVE_PROPPAGE
 #include "proppage/PelokeyPropPage.h"
-#endif
 
 namespace {
 const pelo::com::ClassEntry ClassTable[] = {
     { &pelokey::CLSID_Pelokey, &CPelokeyCtrl::CreateInstance },
-#ifdef PELOKEY_HAVE_PROPPAGE
     { &pelokey::CLSID_PelokeyPropPage, &CreatePelokeyPropPage },
-#endif
 };
 } // namespace
 

@@ -3,9 +3,7 @@
 #include "PelokeyIds.h"
 #include "drawing/KeyPaint.h"
 #include "framework/activex/DispatchArgs.h"
-#ifdef PELOKEY_HAVE_PROPPAGE
 #include "proppage/AboutBox.h"
-#endif
 #include "stream/PropertyStream.h"
 
 #include <algorithm>
@@ -524,12 +522,8 @@ HRESULT CPelokeyCtrl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VA
         return S_OK;
     }
     default: // DISPID_ABOUTBOX
-#ifdef PELOKEY_HAVE_PROPPAGE
         ShowPelokeyAboutBox();
         return S_OK;
-#else
-        return E_NOTIMPL;
-#endif
     }
 }
 
