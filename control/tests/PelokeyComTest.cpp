@@ -659,3 +659,80 @@ TEST(PelokeyLibrary, VersionBlock_NamesTheLibraryAndAsksForSelfRegistration)
     EXPECT_GT(::LoadStringW(ControlLibrary(), 200, text, 64), 0);
     EXPECT_STREQ(text, L"General");
 }
+
+TEST_F(PelokeyCom, ConnectionPoints_EnumeratedAndFoundByInterface)
+{
+    auto container = control.As<IConnectionPointContainer>();
+    ASSERT_TRUE(container);
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.put()), S_OK);
+    std::vector<IID> iids;
+    IConnectionPoint* point = nullptr;
+    ULONG fetched = 0;
+    while (points->Next(1, &point, &fetched) == S_OK) {
+        IID iid {};
+        EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
+        ComPtr<IConnectionPointContainer> back;
+        EXPECT_EQ(point->GetConnectionPointContainer(back.put()), S_OK);
+        EXPECT_EQ(back.get(), container.get());
+        iids.push_back(iid);
+        point->Release();
+    }
+    ASSERT_EQ(iids.size(), 2u);
+    EXPECT_TRUE(IsEqualIID(iids[0], pelokey::DIID__DPelokeyEvents));
+    EXPECT_TRUE(IsEqualIID(iids[1], IID_IPropertyNotifySink));
+    EXPECT_EQ(points->Reset(), S_OK);
+    EXPECT_EQ(points->Skip(3), S_FALSE);
+
+    ComPtr<IConnectionPoint> none;
+    EXPECT_EQ(container->FindConnectionPoint(IID_IDispatch, none.put()), CONNECT_E_NOCONNECTION);
+    ComPtr<IConnectionPoint> events;
+    ASSERT_EQ(container->FindConnectionPoint(pelokey::DIID__DPelokeyEvents, events.put()), S_OK);
+    EventSink sink;
+    DWORD cookie = 0;
+    ASSERT_EQ(events->Advise(&sink, &cookie), S_OK);
+    EXPECT_GT(sink.refs(), 1u) << "the point holds the sink";
+    EXPECT_EQ(events->Unadvise(cookie), S_OK);
+    EXPECT_EQ(sink.refs(), 1u);
+    EXPECT_EQ(events->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+}
+
+namespace {
+// Records the property change notifications the control sends.
+#pragma GCC diagnostic push
+// COM objects are released through their interfaces, never deleted through them.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class ChangeSink final : public IPropertyNotifySink {
+public:
+    std::vector<DISPID> changed;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
+            *ppv = this;
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP OnChanged(DISPID id) override
+    {
+        changed.push_back(id);
+        return S_OK;
+    }
+    STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+};
+#pragma GCC diagnostic pop
+} // namespace
+
+TEST_F(PelokeyCom, PropertyNotifications_PutsAndLoadsAreAnnounced)
+{
+    ChangeSink sink;
+    Advise advise(control.get(), IID_IPropertyNotifySink, &sink);
+    ASSERT_EQ(advise.result(), S_OK);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Bstr(L"W")), S_OK);
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { I2(5) }), S_OK);
+    ASSERT_EQ(persist->Load(StreamOf(TemplateKeyStream(L"A", L"Enter", 0, 0, 1)).get()), S_OK);
+    EXPECT_EQ(sink.changed, (std::vector<DISPID> { pelokey::DISPID_strKeyChar, DISPID_UNKNOWN }));
+}

@@ -842,13 +842,99 @@ STDMETHODIMP ControlBase::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
 
 // ---- connection points, class info, pages
 
+namespace {
+// Enumerates a fixed list of connection points; holds the container alive while it exists.
+#pragma GCC diagnostic push
+// COM objects are released through their interfaces, never deleted through them.
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class PointEnumerator final : public IEnumConnectionPoints {
+public:
+    PointEnumerator(IUnknown* owner, std::vector<IConnectionPoint*> points, ULONG next = 0)
+        : m_owner(owner)
+        , m_points(std::move(points))
+        , m_next(next)
+    {
+    }
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        if (!ppv) {
+            return E_POINTER;
+        }
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnectionPoints)) {
+            *ppv = static_cast<IEnumConnectionPoints*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const LONG refs = --m_refs;
+        if (refs == 0) {
+            delete this;
+        }
+        return static_cast<ULONG>(refs);
+    }
+    STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override
+    {
+        if (!out || (count > 1 && !fetched)) {
+            return E_POINTER;
+        }
+        ULONG n = 0;
+        while (n < count && m_next < m_points.size()) {
+            out[n] = m_points[m_next++];
+            out[n]->AddRef();
+            ++n;
+        }
+        if (fetched) {
+            *fetched = n;
+        }
+        return n == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override
+    {
+        const auto left = static_cast<ULONG>(m_points.size()) - m_next;
+        m_next += count < left ? count : left;
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override
+    {
+        m_next = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(IEnumConnectionPoints** e) override
+    {
+        if (!e) {
+            return E_POINTER;
+        }
+        *e = new (std::nothrow) PointEnumerator(m_owner.get(), m_points, m_next);
+        return *e ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    com::ModuleReference m_module;
+    LONG m_refs = 1;
+    ComPtr<IUnknown> m_owner;
+    std::vector<IConnectionPoint*> m_points;
+    ULONG m_next;
+};
+#pragma GCC diagnostic pop
+} // namespace
+
 STDMETHODIMP ControlBase::EnumConnectionPoints(IEnumConnectionPoints** e)
 {
     if (!e) {
         return E_POINTER;
     }
-    *e = nullptr;
-    return E_NOTIMPL;
+    try {
+        *e = new PointEnumerator(identity(), { &m_eventPoint, &m_propertyPoint });
+    } catch (const std::bad_alloc&) {
+        *e = nullptr;
+        return E_OUTOFMEMORY;
+    }
+    return S_OK;
 }
 
 STDMETHODIMP ControlBase::FindConnectionPoint(REFIID riid, IConnectionPoint** point)
