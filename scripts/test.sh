@@ -9,8 +9,7 @@ bash scripts/install-deps.sh
 bash scripts/build.sh native x64 x86
 source scripts/xvfb.sh
 build=${PELO_BUILD_DIR:-$root/build}
-for kind in x64 x86; do scripts/wine-prefix.sh "$build/$kind/wineprefix"; done
-for kind in x64 x86; do WINEPREFIX=$build/$kind/wineprefix wineserver -p 2>/dev/null || true; done
+for kind in x64 x86; do scripts/wine-prefix.sh "$build/$kind/wineprefix" --start; done
 status=0
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 600 "$@" || status=$?
 for kind in x64 x86; do WINEPREFIX=$build/$kind/wineprefix wineserver -k 2>/dev/null || true; done
