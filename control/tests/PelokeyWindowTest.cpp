@@ -390,3 +390,43 @@ TEST_F(PelokeyWindow, RealDoubleClick_ArrivesAsDoubleClick_PostsOnceClicksTwice)
     EXPECT_EQ(keyDowns[0].hwnd, site->parent());
     EXPECT_EQ(keyDowns[0].wParam, 0x41u);
 }
+
+TEST_F(PelokeyWindow, QuickActivate_TakesSiteAndSinksInOneCall)
+{
+    site = std::make_unique<FakeSite>(RECT { 0, 0, 33, 33 });
+    control = CreateControl();
+    ole = control.As<IOleObject>();
+    auto quick = control.As<IQuickActivate>();
+    ASSERT_TRUE(quick);
+    QACONTAINER container {};
+    container.cbSize = sizeof(container);
+    container.pClientSite = site.get();
+    container.pUnkEventSink = &sink;
+    QACONTROL result {};
+    result.cbSize = sizeof(result);
+    ASSERT_EQ(quick->QuickActivate(&container, &result), S_OK);
+    EXPECT_EQ(result.dwMiscStatus, 0x20191u);
+    EXPECT_NE(result.dwEventCookie, 0u);
+    ComPtr<IOleClientSite> given;
+    ASSERT_EQ(ole->GetClientSite(given.put()), S_OK);
+    EXPECT_EQ(given.get(), static_cast<IOleClientSite*>(site.get()));
+    SIZEL size { 1746, 873 };
+    EXPECT_EQ(quick->SetContentExtent(&size), S_OK);
+    SIZEL back {};
+    EXPECT_EQ(quick->GetContentExtent(&back), S_OK);
+    EXPECT_EQ(back.cx, 1746);
+
+    ASSERT_EQ(
+        control.As<IPersistStreamInit>()->Load(StreamOf(TemplateKeyStream(L"A", L"Enter", 0, 0, 1)).get()),
+        S_OK);
+    RECT pos { 0, 0, 33, 33 };
+    ASSERT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, site->parent(), &pos), S_OK);
+    ASSERT_EQ(control.As<IOleWindow>()->GetWindow(&hwnd), S_OK);
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(sink.calls, std::vector<DISPID> { DISPID_CLICK }) << "the sink given at activation hears Click";
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(control.As<IConnectionPointContainer>()->FindConnectionPoint(
+                  pelokey::DIID__DPelokeyEvents, point.put()),
+        S_OK);
+    EXPECT_EQ(point->Unadvise(result.dwEventCookie), S_OK);
+}

@@ -1,5 +1,6 @@
 #include "framework/activex/ControlBase.h"
 
+#include <cstddef>
 #include <new>
 
 namespace pelo::activex {
@@ -132,6 +133,8 @@ STDMETHODIMP ControlBase::QueryInterface(REFIID riid, void** ppv)
         *ppv = static_cast<IProvideClassInfo2*>(this);
     } else if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
         *ppv = static_cast<ISpecifyPropertyPages*>(this);
+    } else if (IsEqualIID(riid, IID_IQuickActivate)) {
+        *ppv = static_cast<IQuickActivate*>(this);
     } else {
         return E_NOINTERFACE;
     }
@@ -993,6 +996,45 @@ STDMETHODIMP ControlBase::GetPages(CAUUID* pages)
     }
     pages->cElems = m_description.pageCount;
     return S_OK;
+}
+
+STDMETHODIMP ControlBase::QuickActivate(QACONTAINER* container, QACONTROL* control)
+{
+    if (!container || !control) {
+        return E_POINTER;
+    }
+    if (container->cbSize < offsetof(QACONTAINER, pAdviseSink) + sizeof(container->pAdviseSink)
+        || control->cbSize < sizeof(QACONTROL)) {
+        return E_INVALIDARG;
+    }
+    if (container->pClientSite) {
+        (void)SetClientSite(container->pClientSite);
+    }
+    if (container->pAdviseSink) {
+        (void)SetAdvise(DVASPECT_CONTENT, 0, container->pAdviseSink);
+    }
+    control->dwEventCookie = 0;
+    control->dwPropNotifyCookie = 0;
+    if (container->pUnkEventSink) {
+        (void)m_eventPoint.Advise(container->pUnkEventSink, &control->dwEventCookie);
+    }
+    if (container->pPropertyNotifySink) {
+        (void)m_propertyPoint.Advise(container->pPropertyNotifySink, &control->dwPropNotifyCookie);
+    }
+    control->dwMiscStatus = m_description.miscStatus;
+    control->dwViewStatus = 0;
+    control->dwPointerActivationPolicy = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ControlBase::SetContentExtent(LPSIZEL size)
+{
+    return SetExtent(DVASPECT_CONTENT, size);
+}
+
+STDMETHODIMP ControlBase::GetContentExtent(LPSIZEL size)
+{
+    return GetExtent(DVASPECT_CONTENT, size);
 }
 
 // ---- services for the control

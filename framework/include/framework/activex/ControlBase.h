@@ -49,7 +49,8 @@ class ControlBase : public IDispatch,
                     public IPersistPropertyBag,
                     public IConnectionPointContainer,
                     public IProvideClassInfo2,
-                    public ISpecifyPropertyPages {
+                    public ISpecifyPropertyPages,
+                    public IQuickActivate {
 public:
     ControlBase(const ControlBase&) = delete;
     ControlBase& operator=(const ControlBase&) = delete;
@@ -143,6 +144,11 @@ public:
 
     // ISpecifyPropertyPages
     STDMETHODIMP GetPages(CAUUID* pages) override;
+
+    // IQuickActivate: the site, sinks and extent in one call
+    STDMETHODIMP QuickActivate(QACONTAINER* container, QACONTROL* control) override;
+    STDMETHODIMP SetContentExtent(LPSIZEL size) override;
+    STDMETHODIMP GetContentExtent(LPSIZEL size) override;
 
 protected:
     explicit ControlBase(const ControlDescription& description) noexcept;
