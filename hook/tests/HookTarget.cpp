@@ -63,11 +63,10 @@ LRESULT CALLBACK TopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetEvent(g_sentinel);
         return 1;
     case kMsgQuit:
-        ::DestroyWindow(hwnd);
-        return 1;
-    case WM_DESTROY:
+        // Ending the process takes the window along; destroying it first would wait seconds
+        // for a window manager that is not there.
         ::PostQuitMessage(0);
-        return 0;
+        return 1;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
@@ -133,6 +132,6 @@ int main(int argc, char** argv)
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
-    (void)top.release(); // destroyed by kMsgQuit
+    (void)top.release(); // goes with the process
     return 0;
 }
