@@ -14,6 +14,10 @@ using namespace pelokey::test;
 
 namespace {
 
+// The system's standard automation library, stdole2.
+constexpr GUID kLibidStdole
+    = { 0x00020430, 0x0000, 0x0000, { 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46 } };
+
 class PelokeyCom : public ::testing::Test {
 protected:
     void SetUp() override
@@ -143,12 +147,30 @@ TEST_F(PelokeyCom, TypeLibrary_DescribesInterfacesClassAndLibrary)
     EXPECT_EQ(attr->cVars, 7);
     const WORD varCount = attr->cVars;
     info->ReleaseTypeAttr(attr);
-    const VARTYPE expected[] = { VT_BOOL, VT_I2, VT_BSTR, VT_BSTR, VT_BOOL, VT_BOOL, VT_DISPATCH };
+    // FontAll is a pointer to the system's own IFontDisp, referred to in stdole2, not a copy.
+    const VARTYPE expected[] = { VT_BOOL, VT_I2, VT_BSTR, VT_BSTR, VT_BOOL, VT_BOOL, VT_PTR };
     for (WORD i = 0; i < varCount && i < 7; ++i) {
         VARDESC* var = nullptr;
         ASSERT_EQ(info->GetVarDesc(i, &var), S_OK);
         EXPECT_EQ(var->memid, static_cast<MEMBERID>(i + 1));
         EXPECT_EQ(var->elemdescVar.tdesc.vt, expected[i]) << "property " << (i + 1);
+        if (var->elemdescVar.tdesc.vt == VT_PTR) {
+            const TYPEDESC* pointee = var->elemdescVar.tdesc.lptdesc;
+            ASSERT_EQ(pointee->vt, VT_USERDEFINED);
+            ComPtr<ITypeInfo> font;
+            ASSERT_EQ(info->GetRefTypeInfo(pointee->hreftype, font.put()), S_OK);
+            TYPEATTR* fontAttr = nullptr;
+            ASSERT_EQ(font->GetTypeAttr(&fontAttr), S_OK);
+            EXPECT_TRUE(IsEqualGUID(fontAttr->guid, IID_IFontDisp));
+            font->ReleaseTypeAttr(fontAttr);
+            ComPtr<ITypeLib> fontLib;
+            UINT fontIndex = 0;
+            ASSERT_EQ(font->GetContainingTypeLib(fontLib.put(), &fontIndex), S_OK);
+            TLIBATTR* fontLibAttr = nullptr;
+            ASSERT_EQ(fontLib->GetLibAttr(&fontLibAttr), S_OK);
+            EXPECT_TRUE(IsEqualGUID(fontLibAttr->guid, kLibidStdole));
+            fontLib->ReleaseTLibAttr(fontLibAttr);
+        }
         info->ReleaseVarDesc(var);
     }
     BSTR doc = nullptr;
