@@ -13,9 +13,8 @@ stage=$build/stage
 mkdir -p "$stage"
 
 missing=()
-for f in Pelo.exe Pelokey.ocx Pelohook.dll; do
-  src=$(find "$build/x64" -path "$build/x64/wineprefix" -prune -o -name "$f" -type f -print | head -n 1)
-  if [ -n "$src" ]; then cp -f "$src" "$stage/$f"; else missing+=("$f"); fi
+for f in program/Pelo.exe control/Pelokey.ocx hook/Pelohook.dll; do
+  if [ -f "$build/x64/$f" ]; then cp -f "$build/x64/$f" "$stage/"; else missing+=("$(basename "$f")"); fi
 done
 echo "Staged in $stage: $(cd "$stage" && ls -1 | tr '\n' ' ')"
 if [ ${#missing[@]} -gt 0 ]; then
