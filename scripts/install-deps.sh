@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Pelo needs on Debian 12 (run as root).
-# Does nothing for packages already present.
+# Does nothing for packages already present. A CJK font lets Wine show the Chinese texts.
 set -euo pipefail
 
 need=()
@@ -14,7 +14,7 @@ fi
 for p in cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
   mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
   wine wine64 xvfb xdotool x11-apps imagemagick googletest clang \
-  libclang-rt-14-dev clang-format g++ python3; do
+  libclang-rt-14-dev clang-format g++ python3 fonts-wqy-microhei; do
   have "$p" || need+=("$p")
 done
 have wine32:i386 || need+=("wine32:i386")
