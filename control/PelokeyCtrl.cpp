@@ -627,11 +627,7 @@ HRESULT CPelokeyCtrl::LoadState(IStream* s)
         }
         ok = SUCCEEDED(hr);
     }
-    if (!ok) {
-        OnResetState();
-        return E_FAIL;
-    }
-    return S_OK;
+    return ok ? S_OK : E_FAIL;
 }
 
 HRESULT CPelokeyCtrl::SaveState(IStream* s)

@@ -40,6 +40,37 @@ SIZEL PixelSizeToHimetric(int cx, int cy) noexcept
     return SIZEL { PixelsToHimetric(cx, dpiX), PixelsToHimetric(cy, dpiY) };
 }
 
+// Runs an override of the control at a COM or window boundary: nothing it throws gets past.
+template <typename Fn> HRESULT Guarded(Fn&& fn, HRESULT onThrow = E_FAIL) noexcept
+{
+    try {
+        return fn();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        return onThrow;
+    }
+}
+
+// BeginPaint and EndPaint for a scope, so that a throwing paint still ends the paint.
+class PaintScope {
+public:
+    explicit PaintScope(HWND hwnd) noexcept
+        : m_hwnd(hwnd)
+        , m_dc(::BeginPaint(hwnd, &m_ps))
+    {
+    }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { ::EndPaint(m_hwnd, &m_ps); }
+    [[nodiscard]] HDC dc() const noexcept { return m_dc; }
+
+private:
+    HWND m_hwnd;
+    PAINTSTRUCT m_ps {};
+    HDC m_dc;
+};
+
 } // namespace
 
 HRESULT GetModuleTypeLib(ITypeLib** lib) noexcept
@@ -215,13 +246,7 @@ STDMETHODIMP ControlBase::Invoke(
         ::VariantInit(result);
     }
     ComPtr<IUnknown> keepAlive(identity());
-    try {
-        return InvokeMember(id, flags, params, result, argErr);
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    return Guarded([&] { return InvokeMember(id, flags, params, result, argErr); }, E_UNEXPECTED);
 }
 
 // ---- IOleObject
@@ -665,14 +690,12 @@ STDMETHODIMP ControlBase::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
     } else {
         rect = RECT { bounds->left, bounds->top, bounds->right, bounds->bottom };
     }
-    try {
+    const HRESULT hr = Guarded([&] {
         OnDraw(dc, rect);
-    } catch (...) {
-        ::RestoreDC(dc, saved);
-        return E_FAIL;
-    }
+        return S_OK;
+    });
     ::RestoreDC(dc, saved);
-    return S_OK;
+    return hr;
 }
 
 STDMETHODIMP ControlBase::GetColorSet(DWORD, LONG, void*, DVTARGETDEVICE*, HDC, LOGPALETTE** colors)
@@ -744,17 +767,7 @@ STDMETHODIMP ControlBase::Load(LPSTREAM stream)
     if (!stream) {
         return E_POINTER;
     }
-    HRESULT hr;
-    try {
-        hr = LoadState(stream);
-    } catch (...) {
-        OnResetState();
-        hr = E_FAIL;
-    }
-    m_dirty = false;
-    InvalidateControl();
-    NotifyPropertyChanged(DISPID_UNKNOWN);
-    return hr;
+    return FinishLoad(Guarded([&] { return LoadState(stream); }));
 }
 
 STDMETHODIMP ControlBase::Save(LPSTREAM stream, BOOL clearDirty)
@@ -762,16 +775,7 @@ STDMETHODIMP ControlBase::Save(LPSTREAM stream, BOOL clearDirty)
     if (!stream) {
         return E_POINTER;
     }
-    HRESULT hr;
-    try {
-        hr = SaveState(stream);
-    } catch (...) {
-        hr = E_FAIL;
-    }
-    if (SUCCEEDED(hr) && clearDirty) {
-        m_dirty = false;
-    }
-    return hr;
+    return FinishSave(Guarded([&] { return SaveState(stream); }), clearDirty);
 }
 
 STDMETHODIMP ControlBase::GetSizeMax(ULARGE_INTEGER* size)
@@ -783,7 +787,7 @@ STDMETHODIMP ControlBase::GetSizeMax(ULARGE_INTEGER* size)
     ComPtr<IStream> memory;
     HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
     if (SUCCEEDED(hr)) {
-        hr = SaveState(memory.get());
+        hr = Guarded([&] { return SaveState(memory.get()); });
     }
     if (FAILED(hr)) {
         return hr;
@@ -798,10 +802,9 @@ STDMETHODIMP ControlBase::GetSizeMax(ULARGE_INTEGER* size)
 
 STDMETHODIMP ControlBase::InitNew()
 {
-    try {
-        OnResetState();
-    } catch (...) {
-        return E_FAIL;
+    const HRESULT hr = ResetState();
+    if (FAILED(hr)) {
+        return hr;
     }
     m_dirty = false;
     InvalidateControl();
@@ -813,17 +816,7 @@ STDMETHODIMP ControlBase::Load(IPropertyBag* bag, IErrorLog* log)
     if (!bag) {
         return E_POINTER;
     }
-    HRESULT hr;
-    try {
-        hr = LoadBagState(bag, log);
-    } catch (...) {
-        OnResetState();
-        hr = E_FAIL;
-    }
-    m_dirty = false;
-    InvalidateControl();
-    NotifyPropertyChanged(DISPID_UNKNOWN);
-    return hr;
+    return FinishLoad(Guarded([&] { return LoadBagState(bag, log); }));
 }
 
 STDMETHODIMP ControlBase::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
@@ -831,12 +824,30 @@ STDMETHODIMP ControlBase::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
     if (!bag) {
         return E_POINTER;
     }
-    HRESULT hr;
-    try {
-        hr = SaveBagState(bag);
-    } catch (...) {
-        hr = E_FAIL;
+    return FinishSave(Guarded([&] { return SaveBagState(bag); }), clearDirty);
+}
+
+HRESULT ControlBase::ResetState() noexcept
+{
+    return Guarded([&] {
+        OnResetState();
+        return S_OK;
+    });
+}
+
+HRESULT ControlBase::FinishLoad(HRESULT hr) noexcept
+{
+    if (FAILED(hr)) {
+        (void)ResetState();
     }
+    m_dirty = false;
+    InvalidateControl();
+    NotifyPropertyChanged(DISPID_UNKNOWN);
+    return hr;
+}
+
+HRESULT ControlBase::FinishSave(HRESULT hr, BOOL clearDirty) noexcept
+{
     if (SUCCEEDED(hr) && clearDirty) {
         m_dirty = false;
     }
@@ -1174,14 +1185,12 @@ LRESULT ControlBase::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     const POINT pt { static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)) };
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(hwnd, &ps);
-        if (dc) {
+        const PaintScope paint(hwnd);
+        if (paint.dc()) {
             RECT client {};
             ::GetClientRect(hwnd, &client);
-            OnDraw(dc, client);
+            OnDraw(paint.dc(), client);
         }
-        ::EndPaint(hwnd, &ps);
         return 0;
     }
     case WM_LBUTTONDOWN:

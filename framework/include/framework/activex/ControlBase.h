@@ -159,8 +159,8 @@ protected:
         = 0;
     // Paints the control; bounds starts at the device context's origin.
     virtual void OnDraw(HDC dc, const RECT& bounds) = 0;
-    // Property exchange with a stream or a property bag. A failed stream load leaves the control
-    // reset; the base redraws it and reports E_FAIL.
+    // Property exchange with a stream or a property bag. After a failed load the base resets the
+    // control, redraws it and reports the failure.
     virtual HRESULT LoadState(IStream* stream) = 0;
     virtual HRESULT SaveState(IStream* stream) = 0;
     virtual HRESULT LoadBagState(IPropertyBag* bag, IErrorLog* log) = 0;
@@ -194,6 +194,9 @@ private:
     HRESULT InPlaceActivate(LONG verb, LPCRECT posHint) noexcept;
     HRESULT UIActivate() noexcept;
     HRESULT DispatchTypeInfo(ITypeInfo** info) noexcept;
+    HRESULT ResetState() noexcept;
+    HRESULT FinishLoad(HRESULT hr) noexcept;
+    HRESULT FinishSave(HRESULT hr, BOOL clearDirty) noexcept;
     void DestroyControlWindow() noexcept;
 
     com::ModuleReference m_module;
