@@ -576,9 +576,8 @@ void CPelokeyCtrl::OnLButtonUp(UINT keys, POINT pt)
 
 // ---- persistence
 
-HRESULT CPelokeyCtrl::LoadState(IStream* s)
+pelokey::stream::KeyProps CPelokeyCtrl::StoredProps() const
 {
-    StreamReader reader(s);
     stream::KeyProps props;
     props.extentX = Extent().cx;
     props.extentY = Extent().cy;
@@ -588,9 +587,11 @@ HRESULT CPelokeyCtrl::LoadState(IStream* s)
     props.nKeyStyle = m_nKeyStyle;
     props.strKeyChar = ToU16(m_strKeyChar);
     props.strKeyString = ToU16(m_strKeyString);
+    return props;
+}
 
-    bool ok = stream::ReadKeyProps(reader, props, &DecodeCodePage);
-    // What was read before a failure stays.
+void CPelokeyCtrl::SetStoredProps(const pelokey::stream::KeyProps& props)
+{
     SetExtentValue(SIZEL { props.extentX, props.extentY });
     m_bSendMsg = props.bSendMsg;
     m_bInConfigDlg = props.bInConfigDlg;
@@ -598,6 +599,15 @@ HRESULT CPelokeyCtrl::LoadState(IStream* s)
     m_nKeyStyle = props.nKeyStyle;
     m_strKeyChar = ToWide(props.strKeyChar);
     m_strKeyString = ToWide(props.strKeyString);
+}
+
+HRESULT CPelokeyCtrl::LoadState(IStream* s)
+{
+    StreamReader reader(s);
+    stream::KeyProps props = StoredProps();
+    bool ok = stream::ReadKeyProps(reader, props, &DecodeCodePage);
+    // What was read before a failure stays.
+    SetStoredProps(props);
 
     stream::FontMarker marker = stream::FontMarker::Default;
     std::uint8_t clsid[16] = {};
@@ -633,16 +643,7 @@ HRESULT CPelokeyCtrl::LoadState(IStream* s)
 HRESULT CPelokeyCtrl::SaveState(IStream* s)
 {
     StreamWriter writer(s);
-    stream::KeyProps props;
-    props.extentX = Extent().cx;
-    props.extentY = Extent().cy;
-    props.bSendMsg = m_bSendMsg;
-    props.bInConfigDlg = m_bInConfigDlg;
-    props.bShift = m_bShift;
-    props.nKeyStyle = m_nKeyStyle;
-    props.strKeyChar = ToU16(m_strKeyChar);
-    props.strKeyString = ToU16(m_strKeyString);
-    if (!stream::WriteKeyProps(writer, props)) {
+    if (!stream::WriteKeyProps(writer, StoredProps())) {
         return STG_E_WRITEFAULT;
     }
     const bool isDefault = FontIsDefault();

@@ -6,6 +6,7 @@
 #include "KeyPressState.h"
 #include "framework/activex/ControlBase.h"
 #include "framework/activex/FontHolder.h"
+#include "stream/PropertyStream.h"
 
 #include <string>
 
@@ -34,6 +35,9 @@ private:
 
     [[nodiscard]] pelokey::KeyKind Kind() const noexcept;
     [[nodiscard]] bool FontIsDefault() const;
+    // The properties the stream carries, and setting them from what a stream gave.
+    [[nodiscard]] pelokey::stream::KeyProps StoredProps() const;
+    void SetStoredProps(const pelokey::stream::KeyProps& props);
     void OnNKeyStyleChanged();
     void OnFontChanged() noexcept;
     HRESULT PropertyBool(
