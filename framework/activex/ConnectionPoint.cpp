@@ -1,5 +1,7 @@
 #include "framework/activex/ConnectionPoint.h"
 
+#include "framework/com/ComObject.h"
+
 #include <olectl.h>
 
 #include <new>
@@ -18,16 +20,7 @@ std::vector<ComPtr<IUnknown>> ConnectionPoint::Sinks() const
 
 STDMETHODIMP ConnectionPoint::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv) {
-        return E_POINTER;
-    }
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IConnectionPoint)) {
-        *ppv = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return com::QueryFromTable({ { IID_IUnknown, this }, { IID_IConnectionPoint, this } }, riid, ppv);
 }
 
 STDMETHODIMP ConnectionPoint::GetConnectionInterface(IID* iid)

@@ -1,5 +1,7 @@
 #include "framework/activex/ControlBase.h"
 
+#include "framework/com/ComObject.h"
+
 #include <cstddef>
 #include <new>
 
@@ -135,56 +137,49 @@ void ControlBase::DestroyControlWindow() noexcept
 
 STDMETHODIMP ControlBase::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv) {
-        return E_POINTER;
-    }
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)
-        || IsEqualIID(riid, *m_description.dispatchIid)) {
-        *ppv = static_cast<IDispatch*>(this);
-    } else if (IsEqualIID(riid, IID_IOleObject)) {
-        *ppv = static_cast<IOleObject*>(this);
-    } else if (IsEqualIID(riid, IID_IOleWindow) || IsEqualIID(riid, IID_IOleInPlaceObject)) {
-        *ppv = static_cast<IOleInPlaceObject*>(this);
-    } else if (IsEqualIID(riid, IID_IOleInPlaceActiveObject)) {
-        *ppv = static_cast<IOleInPlaceActiveObject*>(this);
-    } else if (IsEqualIID(riid, IID_IOleControl)) {
-        *ppv = static_cast<IOleControl*>(this);
-    } else if (IsEqualIID(riid, IID_IViewObject) || IsEqualIID(riid, IID_IViewObject2)) {
-        *ppv = static_cast<IViewObject2*>(this);
-    } else if (IsEqualIID(riid, IID_IPersist) || IsEqualIID(riid, IID_IPersistStreamInit)
-        || IsEqualIID(riid, IID_IPersistStream)) {
-        // IPersistStreamInit extends IPersistStream's methods in the same order.
-        *ppv = static_cast<IPersistStreamInit*>(this);
-    } else if (IsEqualIID(riid, IID_IPersistPropertyBag)) {
-        *ppv = static_cast<IPersistPropertyBag*>(this);
-    } else if (IsEqualIID(riid, IID_IConnectionPointContainer)) {
-        *ppv = static_cast<IConnectionPointContainer*>(this);
-    } else if (IsEqualIID(riid, IID_IProvideClassInfo) || IsEqualIID(riid, IID_IProvideClassInfo2)) {
-        *ppv = static_cast<IProvideClassInfo2*>(this);
-    } else if (IsEqualIID(riid, IID_ISpecifyPropertyPages)) {
-        *ppv = static_cast<ISpecifyPropertyPages*>(this);
-    } else if (IsEqualIID(riid, IID_IQuickActivate)) {
-        *ppv = static_cast<IQuickActivate*>(this);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    auto* dispatch = static_cast<IDispatch*>(this);
+    auto* inPlace = static_cast<IOleInPlaceObject*>(this);
+    auto* view = static_cast<IViewObject2*>(this);
+    // IPersistStreamInit extends IPersistStream's methods in the same order.
+    auto* persist = static_cast<IPersistStreamInit*>(this);
+    auto* classInfo = static_cast<IProvideClassInfo2*>(this);
+    return com::QueryFromTable(
+        {
+            { IID_IUnknown, dispatch },
+            { IID_IDispatch, dispatch },
+            { *m_description.dispatchIid, dispatch },
+            { IID_IOleObject, static_cast<IOleObject*>(this) },
+            { IID_IOleWindow, inPlace },
+            { IID_IOleInPlaceObject, inPlace },
+            { IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this) },
+            { IID_IOleControl, static_cast<IOleControl*>(this) },
+            { IID_IViewObject, view },
+            { IID_IViewObject2, view },
+            { IID_IPersist, persist },
+            { IID_IPersistStreamInit, persist },
+            { IID_IPersistStream, persist },
+            { IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this) },
+            { IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this) },
+            { IID_IProvideClassInfo, classInfo },
+            { IID_IProvideClassInfo2, classInfo },
+            { IID_ISpecifyPropertyPages, static_cast<ISpecifyPropertyPages*>(this) },
+            { IID_IQuickActivate, static_cast<IQuickActivate*>(this) },
+        },
+        riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) ControlBase::AddRef()
 {
-    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+    return m_refs.Increment();
 }
 
 STDMETHODIMP_(ULONG) ControlBase::Release()
 {
-    const LONG refs = ::InterlockedDecrement(&m_refs);
+    const ULONG refs = m_refs.Decrement();
     if (refs == 0) {
         delete this;
     }
-    return static_cast<ULONG>(refs);
+    return refs;
 }
 
 // ---- IDispatch
@@ -861,35 +856,13 @@ namespace {
 #pragma GCC diagnostic push
 // COM objects are released through their interfaces, never deleted through them.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class PointEnumerator final : public IEnumConnectionPoints {
+class PointEnumerator final : public com::SingleInterfaceObject<PointEnumerator, IEnumConnectionPoints> {
 public:
     PointEnumerator(IUnknown* owner, std::vector<IConnectionPoint*> points, ULONG next = 0)
         : m_owner(owner)
         , m_points(std::move(points))
         , m_next(next)
     {
-    }
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IEnumConnectionPoints)) {
-            *ppv = static_cast<IEnumConnectionPoints*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const LONG refs = --m_refs;
-        if (refs == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(refs);
     }
     STDMETHODIMP Next(ULONG count, IConnectionPoint** out, ULONG* fetched) override
     {
@@ -923,13 +896,18 @@ public:
         if (!e) {
             return E_POINTER;
         }
-        *e = new (std::nothrow) PointEnumerator(m_owner.get(), m_points, m_next);
-        return *e ? S_OK : E_OUTOFMEMORY;
+        *e = nullptr;
+        // Copying the list may throw as well as the allocation.
+        try {
+            *e = new PointEnumerator(m_owner.get(), m_points, m_next);
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        return S_OK;
     }
 
 private:
     com::ModuleReference m_module;
-    LONG m_refs = 1;
     ComPtr<IUnknown> m_owner;
     std::vector<IConnectionPoint*> m_points;
     ULONG m_next;

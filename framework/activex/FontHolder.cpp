@@ -1,5 +1,7 @@
 #include "framework/activex/FontHolder.h"
 
+#include "framework/com/ComObject.h"
+
 #include <new>
 #include <utility>
 
@@ -9,7 +11,7 @@ namespace pelo::activex {
 #pragma GCC diagnostic push
 // COM objects are released through their interfaces, never deleted through them.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class FontHolder::Sink final : public IPropertyNotifySink {
+class FontHolder::Sink final : public com::SingleInterfaceObject<FontHolder::Sink, IPropertyNotifySink> {
 public:
     explicit Sink(FontHolder* holder) noexcept
         : m_holder(holder)
@@ -17,28 +19,6 @@ public:
     }
     void Disconnect() noexcept { m_holder = nullptr; }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPropertyNotifySink)) {
-            *ppv = static_cast<IPropertyNotifySink*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_refs); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const LONG refs = --m_refs;
-        if (refs == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(refs);
-    }
     STDMETHODIMP OnChanged(DISPID) override
     {
         if (m_holder) {
@@ -56,7 +36,6 @@ public:
     STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 
 private:
-    LONG m_refs = 1;
     FontHolder* m_holder;
 };
 #pragma GCC diagnostic pop
@@ -80,8 +59,7 @@ void FontHolder::Detach() noexcept
     m_cookie = 0;
     if (m_sink) {
         m_sink->Disconnect();
-        m_sink->Release();
-        m_sink = nullptr;
+        m_sink.reset();
     }
     m_font.reset();
     m_drawFont.reset();
@@ -98,8 +76,8 @@ void FontHolder::Attach(ComPtr<IFont> font) noexcept
     if (!container || FAILED(container->FindConnectionPoint(IID_IPropertyNotifySink, m_point.put()))) {
         return;
     }
-    m_sink = new (std::nothrow) Sink(this);
-    if (m_sink && FAILED(m_point->Advise(m_sink, &m_cookie))) {
+    m_sink = ComPtr<Sink>::Attach(new (std::nothrow) Sink(this));
+    if (m_sink && FAILED(m_point->Advise(m_sink.get(), &m_cookie))) {
         m_cookie = 0;
     }
 }

@@ -1,5 +1,6 @@
 #include "framework/com/ClassFactory.h"
 
+#include "framework/com/ComObject.h"
 #include "framework/com/Module.h"
 
 #include <new>
@@ -10,34 +11,11 @@ namespace {
 #pragma GCC diagnostic push
 // COM objects are released through their interfaces, never deleted through them.
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public SingleInterfaceObject<ClassFactory, IClassFactory> {
 public:
     explicit ClassFactory(CreateInstanceFn create) noexcept
         : m_create(create)
     {
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (!ppv) {
-            return E_POINTER;
-        }
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IClassFactory)) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        const LONG refs = ::InterlockedDecrement(&m_refs);
-        if (refs == 0) {
-            delete this;
-        }
-        return static_cast<ULONG>(refs);
     }
 
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override
@@ -63,7 +41,6 @@ public:
 
 private:
     ModuleReference m_module;
-    LONG m_refs = 1;
     CreateInstanceFn m_create;
 };
 #pragma GCC diagnostic pop

@@ -98,30 +98,22 @@ HRESULT PutPropertyByName(IDispatch* object, const wchar_t* name, VARIANT& value
 
 STDMETHODIMP PropertyPage::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv) {
-        return E_POINTER;
-    }
-    if (riid == IID_IUnknown || riid == IID_IPropertyPage) {
-        *ppv = static_cast<IPropertyPage*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    auto* page = static_cast<IPropertyPage*>(this);
+    return com::QueryFromTable({ { IID_IUnknown, page }, { IID_IPropertyPage, page } }, riid, ppv);
 }
 
 STDMETHODIMP_(ULONG) PropertyPage::AddRef()
 {
-    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+    return m_refs.Increment();
 }
 
 STDMETHODIMP_(ULONG) PropertyPage::Release()
 {
-    const LONG refs = ::InterlockedDecrement(&m_refs);
+    const ULONG refs = m_refs.Decrement();
     if (refs == 0) {
         delete this;
     }
-    return static_cast<ULONG>(refs);
+    return refs;
 }
 
 STDMETHODIMP PropertyPage::SetPageSite(IPropertyPageSite* site)

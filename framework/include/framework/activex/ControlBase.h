@@ -6,6 +6,7 @@
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
 #include "framework/activex/ConnectionPoint.h"
+#include "framework/com/ComObject.h"
 #include "framework/com/Module.h"
 
 #include <ocidl.h>
@@ -200,7 +201,7 @@ private:
     void DestroyControlWindow() noexcept;
 
     com::ModuleReference m_module;
-    LONG m_refs = 1;
+    com::RefCount m_refs;
     const ControlDescription& m_description;
     SIZEL m_extent;
     bool m_dirty = false;

@@ -42,7 +42,7 @@ private:
     mutable ComPtr<IFont> m_drawFont;
     mutable long m_drawLogical = 0; // the ratio the drawing copy was last set to
     mutable long m_drawHimetric = 0;
-    Sink* m_sink = nullptr;
+    ComPtr<Sink> m_sink;
     ComPtr<IConnectionPoint> m_point;
     DWORD m_cookie = 0;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/ComPtr.h"
+#include "framework/com/ComObject.h"
 #include "framework/com/Module.h"
 #include "framework/dialog/Dialog.h"
 
@@ -61,7 +62,7 @@ private:
     void ReadProperties();
     HRESULT WriteField(std::size_t field, const dialog::FieldValue& value);
 
-    LONG m_refs = 1;
+    com::RefCount m_refs;
     com::ModuleReference m_moduleReference;
     UINT m_captionId;
     ComPtr<IPropertyPageSite> m_site;
