@@ -6,6 +6,7 @@
 #include "PropPageIds.h"
 
 #include "MessageBoxRecorder.h"
+#include "TestWindow.h"
 #include "framework/ComPtr.h"
 #include "framework/com/Module.h"
 
@@ -187,25 +188,9 @@ public:
     ULONG m_refs = 1;
 };
 
-class Parent {
-public:
-    Parent()
-        : m_window(::CreateWindowExW(
-            0, L"STATIC", L"frame", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr, nullptr, nullptr))
-    {
-    }
-    HWND get() const { return m_window.get(); }
+using Parent = pelo::testing::TopWindow;
 
-private:
-    pelo::UniqueHwnd m_window;
-};
-
-std::wstring Text(HWND hwnd)
-{
-    wchar_t buf[256] = {};
-    ::GetWindowTextW(hwnd, buf, 256);
-    return buf;
-}
+using pelo::dialog::ControlText;
 
 // The page opened on the given objects, as a property frame does it.
 class PageFixture : public ::testing::Test {
@@ -308,7 +293,7 @@ TEST_F(PageFixture, Template_ControlsInOrderWithStylesAndRectangles)
         EXPECT_EQ(::GetDlgCtrlID(child), e.id);
         const LONG style = ::GetWindowLongW(child, GWL_STYLE);
         if (e.text) {
-            EXPECT_EQ(Text(child), e.text);
+            EXPECT_EQ(ControlText(child), e.text);
         }
         if (std::wstring(e.cls) == L"Edit") {
             EXPECT_TRUE(style & ES_AUTOHSCROLL) << e.id;
@@ -351,12 +336,12 @@ TEST_F(PageFixture, Open_FieldsFromFirstObject_NoMessagesNotDirty)
     MessageBoxRecorder boxes;
     Open({ &first, &second });
 
-    EXPECT_EQ(Text(Item(205)), L"1") << "a true BOOL shows as 1";
-    EXPECT_EQ(Text(Item(209)), L"1");
-    EXPECT_EQ(Text(Item(207)), L"Q");
-    EXPECT_EQ(Text(Item(208)), L"Shift");
-    EXPECT_EQ(Text(Item(206)), L"2");
-    EXPECT_EQ(Text(Item(210)), L"0");
+    EXPECT_EQ(ControlText(Item(205)), L"1") << "a true BOOL shows as 1";
+    EXPECT_EQ(ControlText(Item(209)), L"1");
+    EXPECT_EQ(ControlText(Item(207)), L"Q");
+    EXPECT_EQ(ControlText(Item(208)), L"Shift");
+    EXPECT_EQ(ControlText(Item(206)), L"2");
+    EXPECT_EQ(ControlText(Item(210)), L"0");
     EXPECT_EQ(::SendMessageW(Item(207), EM_GETLIMITTEXT, 0, 0), 1);
     EXPECT_EQ(::SendMessageW(Item(208), EM_GETLIMITTEXT, 0, 0), 5);
     // 208 and 209 stay as the template has them whatever the style.
@@ -423,12 +408,12 @@ TEST_F(PageFixture, ShiftField_Edited_SetsKeyStringWithoutReentry)
     MessageBoxRecorder boxes;
     Type(209, L"1");
     EXPECT_FALSE(Enabled(208));
-    EXPECT_EQ(Text(Item(208)), L"Shift");
+    EXPECT_EQ(ControlText(Item(208)), L"Shift");
     Type(209, L"0");
     EXPECT_TRUE(Enabled(208));
-    EXPECT_EQ(Text(Item(208)), L"Enter");
+    EXPECT_EQ(ControlText(Item(208)), L"Enter");
     Type(209, L"7");
-    EXPECT_EQ(Text(Item(208)), L"Shift") << "any nonzero integer";
+    EXPECT_EQ(ControlText(Item(208)), L"Shift") << "any nonzero integer";
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -493,7 +478,7 @@ TEST_F(PageFixture, Reopen_AfterDeactivate_ReadsObjectsAgain)
     RECT rc { 0, 0, 300, 200 };
     ASSERT_HRESULT_SUCCEEDED(page->Activate(parent.get(), &rc, TRUE));
     hwnd = ::GetWindow(parent.get(), GW_CHILD);
-    EXPECT_EQ(Text(Item(207)), L"K");
+    EXPECT_EQ(ControlText(Item(207)), L"K");
     RECT moved { 10, 20, 310, 220 };
     EXPECT_HRESULT_SUCCEEDED(page->Move(&moved));
     RECT got {};
@@ -528,12 +513,12 @@ struct AboutWatch {
     {
         const auto* msg = reinterpret_cast<CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && msg->message == WM_INITDIALOG) {
-            seen.push_back(Text(msg->hwnd));
+            seen.push_back(ControlText(msg->hwnd));
             owner = ::GetWindow(msg->hwnd, GW_OWNER);
             style = ::GetWindowLongW(msg->hwnd, GWL_STYLE);
             for (HWND c = ::GetWindow(msg->hwnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
                 const bool icon = ::SendMessageW(c, STM_GETICON, 0, 0) != 0;
-                seen.push_back(icon ? L"<icon>" : Text(c));
+                seen.push_back(icon ? L"<icon>" : ControlText(c));
             }
             ::PostMessageW(msg->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         }

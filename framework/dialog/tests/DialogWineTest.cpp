@@ -2,6 +2,7 @@
 #include "framework/dialog/Dialog.h"
 
 #include "MessageBoxRecorder.h"
+#include "TestWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -73,19 +74,7 @@ private:
     }
 };
 
-// A top-level window to hold the child dialogs.
-class Parent {
-public:
-    Parent()
-        : m_window(::CreateWindowExW(
-            0, L"STATIC", L"parent", WS_OVERLAPPEDWINDOW, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr))
-    {
-    }
-    HWND get() const { return m_window.get(); }
-
-private:
-    pelo::UniqueHwnd m_window;
-};
+using Parent = pelo::testing::TopWindow;
 
 void Type(HWND edit, const wchar_t* text)
 {
