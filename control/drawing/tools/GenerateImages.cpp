@@ -2,23 +2,13 @@
 // compiler. Usage: GenerateImages OUTPUT_DIR
 #include "ResourceImages.h"
 
+#include "../../tools/WriteFile.h"
+
 #include <cstdio>
 #include <string>
 
 using namespace pelokey::drawing;
-
-namespace {
-bool WriteFile(const std::string& path, const images::Bytes& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "GenerateImages: cannot write %s\n", path.c_str());
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
-} // namespace
+using pelokey::tools::WriteFile;
 
 int main(int argc, char** argv)
 {

@@ -2,23 +2,16 @@
 // dialog templates holds it (properties, font marker, standard font data).
 #include "PropertyStream.h"
 
+#include "../../tools/WriteFile.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 using namespace pelokey::stream;
+using pelokey::tools::WriteFile;
 
 namespace {
-
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        return false;
-    }
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-}
 
 bool Emit(const std::string& dir, const char* name, const KeyProps& props, FontMarker marker)
 {
