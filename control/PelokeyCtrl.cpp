@@ -3,6 +3,7 @@
 #include "PelokeyIds.h"
 #include "drawing/KeyPaint.h"
 #include "framework/activex/DispatchArgs.h"
+#include "framework/com/Variant.h"
 #include "proppage/AboutBox.h"
 #include "stream/PropertyStream.h"
 
@@ -13,6 +14,7 @@
 namespace {
 
 using pelo::ComPtr;
+using pelo::com::Variant;
 namespace stream = pelokey::stream;
 
 // CLSID_CFontPropPage
@@ -128,67 +130,80 @@ bool IsGet(WORD flags) noexcept
     return (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)) != 0;
 }
 
-HRESULT ReadBag(IPropertyBag* bag, const wchar_t* name, VARTYPE hint, IErrorLog* log, VARIANT* out)
+// Reads one named value; hint is the type asked for (VT_EMPTY: the bag's own).
+HRESULT ReadBag(IPropertyBag* bag, const wchar_t* name, VARTYPE hint, IErrorLog* log, Variant& out)
 {
-    ::VariantInit(out);
-    V_VT(out) = hint;
-    const HRESULT hr = bag->Read(name, out, log);
+    V_VT(&out.v) = hint;
+    const HRESULT hr = bag->Read(name, &out.v, log);
     if (FAILED(hr)) {
-        ::VariantInit(out);
+        ::VariantInit(&out.v);
     }
     return hr;
 }
 
 bool BagInt(IPropertyBag* bag, const wchar_t* name, IErrorLog* log, LONG& value, bool asBool)
 {
-    VARIANT v;
-    if (FAILED(ReadBag(bag, name, VT_EMPTY, log, &v))) {
+    Variant v;
+    if (FAILED(ReadBag(bag, name, VT_EMPTY, log, v))) {
         return false;
     }
-    bool ok = true;
-    if (asBool && V_VT(&v) == VT_BOOL) {
-        value = V_BOOL(&v) ? 1 : 0;
-    } else if (SUCCEEDED(::VariantChangeType(&v, &v, 0, VT_I4))) {
-        value = V_I4(&v);
-    } else {
-        ok = false;
+    if (asBool && V_VT(&v.v) == VT_BOOL) {
+        value = V_BOOL(&v.v) ? 1 : 0;
+        return true;
     }
-    ::VariantClear(&v);
-    return ok;
-}
-
-HRESULT WriteBag(IPropertyBag* bag, const wchar_t* name, VARIANT& v)
-{
-    const HRESULT hr = bag->Write(name, &v);
-    ::VariantClear(&v);
-    return hr;
+    if (FAILED(::VariantChangeType(&v.v, &v.v, 0, VT_I4))) {
+        return false;
+    }
+    value = V_I4(&v.v);
+    return true;
 }
 
 HRESULT WriteBagI4(IPropertyBag* bag, const wchar_t* name, LONG value)
 {
-    VARIANT v;
-    V_VT(&v) = VT_I4;
-    V_I4(&v) = value;
-    return WriteBag(bag, name, v);
+    Variant v;
+    V_VT(&v.v) = VT_I4;
+    V_I4(&v.v) = value;
+    return bag->Write(name, &v.v);
 }
 
 HRESULT WriteBagBool(IPropertyBag* bag, const wchar_t* name, LONG value)
 {
-    VARIANT v;
-    V_VT(&v) = VT_BOOL;
-    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    return WriteBag(bag, name, v);
+    Variant v;
+    V_VT(&v.v) = VT_BOOL;
+    V_BOOL(&v.v) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    return bag->Write(name, &v.v);
 }
 
 HRESULT WriteBagString(IPropertyBag* bag, const wchar_t* name, const std::wstring& value)
 {
-    VARIANT v;
-    V_VT(&v) = VT_BSTR;
-    V_BSTR(&v) = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
-    if (!V_BSTR(&v)) {
+    Variant v;
+    V_BSTR(&v.v) = ::SysAllocStringLen(value.data(), static_cast<UINT>(value.size()));
+    if (!V_BSTR(&v.v)) {
         return E_OUTOFMEMORY;
     }
-    return WriteBag(bag, name, v);
+    V_VT(&v.v) = VT_BSTR;
+    return bag->Write(name, &v.v);
+}
+
+std::wstring FromBstr(BSTR text)
+{
+    return std::wstring(text ? text : L"", ::SysStringLen(text));
+}
+
+// A property: a put runs put(), a get without arguments lets get(result) fill the result.
+template <typename Put, typename Get>
+HRESULT Property(WORD flags, const DISPPARAMS* params, VARIANT* result, Put&& put, Get&& get)
+{
+    if (IsPut(flags)) {
+        return put();
+    }
+    if (IsGet(flags)) {
+        if (params && params->cArgs != 0) {
+            return DISP_E_BADPARAMCOUNT;
+        }
+        return result ? get(*result) : S_OK;
+    }
+    return DISP_E_MEMBERNOTFOUND;
 }
 
 } // namespace
@@ -301,140 +316,126 @@ void CPelokeyCtrl::OnNKeyStyleChanged()
 
 // ---- dispatch
 
+void CPelokeyCtrl::OnPropertyStored(DISPID id) noexcept
+{
+    SetModifiedFlag();
+    NotifyPropertyChanged(id);
+}
+
 HRESULT CPelokeyCtrl::PropertyBool(
     DISPID id, LONG& field, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
 {
-    if (IsPut(flags)) {
-        LONG value = 0;
-        const HRESULT hr = pelo::activex::GetPutBool(params, &value, argErr);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        field = value;
-        SetModifiedFlag();
-        NotifyPropertyChanged(id);
-        return S_OK;
-    }
-    if (IsGet(flags)) {
-        if (params && params->cArgs != 0) {
-            return DISP_E_BADPARAMCOUNT;
-        }
-        if (result) {
-            V_VT(result) = VT_BOOL;
-            V_BOOL(result) = field ? VARIANT_TRUE : VARIANT_FALSE;
-        }
-        return S_OK;
-    }
-    return DISP_E_MEMBERNOTFOUND;
+    return Property(
+        flags, params, result,
+        [&] {
+            LONG value = 0;
+            const HRESULT hr = pelo::activex::GetPutBool(params, &value, argErr);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            field = value;
+            OnPropertyStored(id);
+            return S_OK;
+        },
+        [&](VARIANT& out) {
+            V_VT(&out) = VT_BOOL;
+            V_BOOL(&out) = field ? VARIANT_TRUE : VARIANT_FALSE;
+            return S_OK;
+        });
 }
 
 HRESULT CPelokeyCtrl::PropertyString(
     DISPID id, std::wstring& field, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
 {
-    if (IsPut(flags)) {
-        VARIANT value;
-        ::VariantInit(&value);
-        const HRESULT hr = pelo::activex::GetPutValue(params, VT_BSTR, &value, argErr);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        field.assign(V_BSTR(&value) ? V_BSTR(&value) : L"", ::SysStringLen(V_BSTR(&value)));
-        ::VariantClear(&value);
-        SetModifiedFlag();
-        NotifyPropertyChanged(id);
-        return S_OK;
-    }
-    if (IsGet(flags)) {
-        if (params && params->cArgs != 0) {
-            return DISP_E_BADPARAMCOUNT;
-        }
-        if (result) {
+    return Property(
+        flags, params, result,
+        [&] {
+            Variant value;
+            const HRESULT hr = pelo::activex::GetPutValue(params, VT_BSTR, &value.v, argErr);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            field = FromBstr(V_BSTR(&value.v));
+            OnPropertyStored(id);
+            return S_OK;
+        },
+        [&](VARIANT& out) {
             BSTR text = ::SysAllocStringLen(field.data(), static_cast<UINT>(field.size()));
             if (!text) {
                 return E_OUTOFMEMORY;
             }
-            V_VT(result) = VT_BSTR;
-            V_BSTR(result) = text;
-        }
-        return S_OK;
-    }
-    return DISP_E_MEMBERNOTFOUND;
+            V_VT(&out) = VT_BSTR;
+            V_BSTR(&out) = text;
+            return S_OK;
+        });
 }
 
 HRESULT CPelokeyCtrl::PropertyKeyStyle(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
 {
-    if (IsPut(flags)) {
-        VARIANT value;
-        ::VariantInit(&value);
-        const HRESULT hr = pelo::activex::GetPutValue(params, VT_I2, &value, argErr);
-        if (FAILED(hr)) {
-            return hr;
-        }
-        m_nKeyStyle = V_I2(&value);
-        OnNKeyStyleChanged();
-        NotifyPropertyChanged(pelokey::DISPID_nKeyStyle);
-        return S_OK;
-    }
-    if (IsGet(flags)) {
-        if (params && params->cArgs != 0) {
-            return DISP_E_BADPARAMCOUNT;
-        }
-        if (result) {
-            V_VT(result) = VT_I2;
-            V_I2(result) = m_nKeyStyle;
-        }
-        return S_OK;
-    }
-    return DISP_E_MEMBERNOTFOUND;
+    return Property(
+        flags, params, result,
+        [&] {
+            Variant value;
+            const HRESULT hr = pelo::activex::GetPutValue(params, VT_I2, &value.v, argErr);
+            if (FAILED(hr)) {
+                return hr;
+            }
+            m_nKeyStyle = V_I2(&value.v);
+            OnNKeyStyleChanged();
+            NotifyPropertyChanged(pelokey::DISPID_nKeyStyle);
+            return S_OK;
+        },
+        [&](VARIANT& out) {
+            V_VT(&out) = VT_I2;
+            V_I2(&out) = m_nKeyStyle;
+            return S_OK;
+        });
 }
 
 HRESULT CPelokeyCtrl::PropertyFont(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
 {
-    if (IsPut(flags)) {
-        if (!params || params->cArgs != 1) {
-            return DISP_E_BADPARAMCOUNT;
-        }
-        VARIANT* value = &params->rgvarg[0];
-        if (V_VT(value) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(value)) {
-            value = V_VARIANTREF(value);
-        }
-        IUnknown* source = nullptr;
-        switch (V_VT(value)) {
-        case VT_DISPATCH:
-        case VT_UNKNOWN:
-            source = V_UNKNOWN(value);
-            break;
-        case VT_EMPTY:
-        case VT_NULL:
-            break;
-        default:
-            if (argErr) {
-                *argErr = 0;
-            }
-            return DISP_E_TYPEMISMATCH;
-        }
-        if (FAILED(m_fontAll.InitializeFont(DefaultFontDesc(), source))) {
-            if (argErr) {
-                *argErr = 0;
-            }
-            return DISP_E_TYPEMISMATCH;
-        }
-        InvalidateControl();
-        SetModifiedFlag();
-        NotifyPropertyChanged(pelokey::DISPID_FontAll);
-        return S_OK;
+    return Property(
+        flags, params, result, [&] { return PutFont(params, argErr); },
+        [&](VARIANT& out) {
+            V_VT(&out) = VT_DISPATCH;
+            V_DISPATCH(&out) = m_fontAll.GetFontDispatch();
+            return S_OK;
+        });
+}
+
+HRESULT CPelokeyCtrl::PutFont(DISPPARAMS* params, UINT* argErr)
+{
+    if (!params || params->cArgs != 1) {
+        return DISP_E_BADPARAMCOUNT;
     }
-    if (IsGet(flags)) {
-        if (params && params->cArgs != 0) {
-            return DISP_E_BADPARAMCOUNT;
-        }
-        if (result) {
-            V_VT(result) = VT_DISPATCH;
-            V_DISPATCH(result) = m_fontAll.GetFontDispatch();
-        }
-        return S_OK;
+    VARIANT* value = &params->rgvarg[0];
+    if (V_VT(value) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(value)) {
+        value = V_VARIANTREF(value);
     }
-    return DISP_E_MEMBERNOTFOUND;
+    IUnknown* source = nullptr;
+    switch (V_VT(value)) {
+    case VT_DISPATCH:
+    case VT_UNKNOWN:
+        source = V_UNKNOWN(value);
+        break;
+    case VT_EMPTY:
+    case VT_NULL:
+        break;
+    default:
+        if (argErr) {
+            *argErr = 0;
+        }
+        return DISP_E_TYPEMISMATCH;
+    }
+    if (FAILED(m_fontAll.InitializeFont(DefaultFontDesc(), source))) {
+        if (argErr) {
+            *argErr = 0;
+        }
+        return DISP_E_TYPEMISMATCH;
+    }
+    InvalidateControl();
+    OnPropertyStored(pelokey::DISPID_FontAll);
+    return S_OK;
 }
 
 HRESULT CPelokeyCtrl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr)
@@ -501,13 +502,12 @@ HRESULT CPelokeyCtrl::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VA
         return S_OK;
     case DISPID_SetTChar1:
     case DISPID_SetTChar2: {
-        VARIANT value;
-        ::VariantInit(&value);
-        const HRESULT hr = pelo::activex::GetDispArg(params, 0, VT_I2, &value, argErr);
+        Variant value;
+        const HRESULT hr = pelo::activex::GetDispArg(params, 0, VT_I2, &value.v, argErr);
         if (FAILED(hr)) {
             return hr;
         }
-        (id == DISPID_SetTChar1 ? m_TChar1 : m_TChar2) = V_I2(&value);
+        (id == DISPID_SetTChar1 ? m_TChar1 : m_TChar2) = V_I2(&value.v);
         InvalidateControl();
         return S_OK;
     }
@@ -683,24 +683,21 @@ HRESULT CPelokeyCtrl::LoadBagState(IPropertyBag* bag, IErrorLog* log)
     }
     for (auto [name, field] :
         { std::pair { L"strKeyChar", &m_strKeyChar }, std::pair { L"strKeyString", &m_strKeyString } }) {
-        VARIANT v;
-        if (SUCCEEDED(ReadBag(bag, name, VT_BSTR, log, &v))) {
-            if (SUCCEEDED(::VariantChangeType(&v, &v, 0, VT_BSTR))) {
-                field->assign(V_BSTR(&v) ? V_BSTR(&v) : L"", ::SysStringLen(V_BSTR(&v)));
-            }
-            ::VariantClear(&v);
+        Variant v;
+        if (SUCCEEDED(ReadBag(bag, name, VT_BSTR, log, v))
+            && SUCCEEDED(::VariantChangeType(&v.v, &v.v, 0, VT_BSTR))) {
+            *field = FromBstr(V_BSTR(&v.v));
         }
     }
-    VARIANT font;
+    Variant font;
     IUnknown* source = nullptr;
-    if (SUCCEEDED(ReadBag(bag, L"FontAll", VT_DISPATCH, log, &font))
-        && (V_VT(&font) == VT_DISPATCH || V_VT(&font) == VT_UNKNOWN)) {
-        source = V_UNKNOWN(&font);
+    if (SUCCEEDED(ReadBag(bag, L"FontAll", VT_DISPATCH, log, font))
+        && (V_VT(&font.v) == VT_DISPATCH || V_VT(&font.v) == VT_UNKNOWN)) {
+        source = V_UNKNOWN(&font.v);
     }
     if (!source || FAILED(m_fontAll.InitializeFont(DefaultFontDesc(), source))) {
         (void)m_fontAll.InitializeFont(DefaultFontDesc());
     }
-    ::VariantClear(&font);
     return S_OK;
 }
 
@@ -726,10 +723,10 @@ HRESULT CPelokeyCtrl::SaveBagState(IPropertyBag* bag)
         hr = WriteBagBool(bag, L"bShift", m_bShift);
     }
     if (SUCCEEDED(hr)) {
-        VARIANT v;
-        V_VT(&v) = VT_I2;
-        V_I2(&v) = m_nKeyStyle;
-        hr = WriteBag(bag, L"nKeyStyle", v);
+        Variant v;
+        V_VT(&v.v) = VT_I2;
+        V_I2(&v.v) = m_nKeyStyle;
+        hr = bag->Write(L"nKeyStyle", &v.v);
     }
     if (SUCCEEDED(hr)) {
         hr = WriteBagString(bag, L"strKeyChar", m_strKeyChar);
@@ -738,10 +735,10 @@ HRESULT CPelokeyCtrl::SaveBagState(IPropertyBag* bag)
         hr = WriteBagString(bag, L"strKeyString", m_strKeyString);
     }
     if (SUCCEEDED(hr) && !FontIsDefault()) {
-        VARIANT v;
-        V_VT(&v) = VT_DISPATCH;
-        V_DISPATCH(&v) = m_fontAll.GetFontDispatch();
-        hr = V_DISPATCH(&v) ? WriteBag(bag, L"FontAll", v) : E_FAIL;
+        Variant v;
+        V_VT(&v.v) = VT_DISPATCH;
+        V_DISPATCH(&v.v) = m_fontAll.GetFontDispatch();
+        hr = V_DISPATCH(&v.v) ? bag->Write(L"FontAll", &v.v) : E_FAIL;
     }
     return hr;
 }

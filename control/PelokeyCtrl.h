@@ -46,6 +46,9 @@ private:
         DISPID id, std::wstring& field, WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
     HRESULT PropertyKeyStyle(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
     HRESULT PropertyFont(WORD flags, DISPPARAMS* params, VARIANT* result, UINT* argErr);
+    HRESULT PutFont(DISPPARAMS* params, UINT* argErr);
+    // A stored property: the control is marked modified and the property's watchers are told.
+    void OnPropertyStored(DISPID id) noexcept;
 
     pelo::activex::FontHolder m_fontAll;
     LONG m_nKeyCharX = 3, m_nKeyCharY = 3;

@@ -1,18 +1,13 @@
 #include "framework/proppage/PropertyPage.h"
 
+#include "framework/com/Variant.h"
+
 #include <new>
 
 namespace pelo::proppage {
 namespace {
 
-class Variant {
-public:
-    Variant() noexcept { ::VariantInit(&v); }
-    Variant(const Variant&) = delete;
-    Variant& operator=(const Variant&) = delete;
-    ~Variant() { ::VariantClear(&v); }
-    VARIANT v;
-};
+using com::Variant;
 
 HRESULT DispidOf(IDispatch* object, const wchar_t* name, DISPID& dispid)
 {
