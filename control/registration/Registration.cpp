@@ -7,6 +7,7 @@
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
 #include "framework/com/Module.h"
+#include "framework/com/NoThrow.h"
 
 #include <string>
 
@@ -129,9 +130,7 @@ HRESULT RegisterTypeLibrary(const std::wstring& path)
         : SELFREG_E_TYPELIB;
 }
 
-} // namespace
-
-STDAPI DllRegisterServer()
+HRESULT RegisterServer()
 {
     const std::wstring path = ModulePath();
     if (path.empty() || FAILED(RegisterTypeLibrary(path))) {
@@ -145,7 +144,7 @@ STDAPI DllRegisterServer()
     return S_OK;
 }
 
-STDAPI DllUnregisterServer()
+HRESULT UnregisterServer()
 {
 #ifdef _WIN64
     constexpr SYSKIND kind = SYS_WIN64;
@@ -168,4 +167,16 @@ STDAPI DllUnregisterServer()
         }
     }
     return UnregisterClasses() ? S_OK : SELFREG_E_CLASS;
+}
+
+} // namespace
+
+STDAPI DllRegisterServer()
+{
+    return pelo::com::CallNoThrow(&RegisterServer);
+}
+
+STDAPI DllUnregisterServer()
+{
+    return pelo::com::CallNoThrow(&UnregisterServer);
 }

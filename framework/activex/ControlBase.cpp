@@ -1,6 +1,7 @@
 #include "framework/activex/ControlBase.h"
 
 #include "framework/com/ComObject.h"
+#include "framework/com/NoThrow.h"
 
 #include <cstddef>
 #include <new>
@@ -40,18 +41,6 @@ SIZEL PixelSizeToHimetric(int cx, int cy) noexcept
     const int dpiY = ::GetDeviceCaps(screen, LOGPIXELSY);
     ::ReleaseDC(nullptr, screen);
     return SIZEL { PixelsToHimetric(cx, dpiX), PixelsToHimetric(cy, dpiY) };
-}
-
-// Runs an override of the control at a COM or window boundary: nothing it throws gets past.
-template <typename Fn> HRESULT Guarded(Fn&& fn, HRESULT onThrow = E_FAIL) noexcept
-{
-    try {
-        return fn();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return onThrow;
-    }
 }
 
 // BeginPaint and EndPaint for a scope, so that a throwing paint still ends the paint.
@@ -241,7 +230,7 @@ STDMETHODIMP ControlBase::Invoke(
         ::VariantInit(result);
     }
     ComPtr<IUnknown> keepAlive(identity());
-    return Guarded([&] { return InvokeMember(id, flags, params, result, argErr); }, E_UNEXPECTED);
+    return com::CallNoThrow([&] { return InvokeMember(id, flags, params, result, argErr); }, E_UNEXPECTED);
 }
 
 // ---- IOleObject
@@ -685,7 +674,7 @@ STDMETHODIMP ControlBase::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, 
     } else {
         rect = RECT { bounds->left, bounds->top, bounds->right, bounds->bottom };
     }
-    const HRESULT hr = Guarded([&] {
+    const HRESULT hr = com::CallNoThrow([&] {
         OnDraw(dc, rect);
         return S_OK;
     });
@@ -762,7 +751,7 @@ STDMETHODIMP ControlBase::Load(LPSTREAM stream)
     if (!stream) {
         return E_POINTER;
     }
-    return FinishLoad(Guarded([&] { return LoadState(stream); }));
+    return FinishLoad(com::CallNoThrow([&] { return LoadState(stream); }));
 }
 
 STDMETHODIMP ControlBase::Save(LPSTREAM stream, BOOL clearDirty)
@@ -770,7 +759,7 @@ STDMETHODIMP ControlBase::Save(LPSTREAM stream, BOOL clearDirty)
     if (!stream) {
         return E_POINTER;
     }
-    return FinishSave(Guarded([&] { return SaveState(stream); }), clearDirty);
+    return FinishSave(com::CallNoThrow([&] { return SaveState(stream); }), clearDirty);
 }
 
 STDMETHODIMP ControlBase::GetSizeMax(ULARGE_INTEGER* size)
@@ -782,7 +771,7 @@ STDMETHODIMP ControlBase::GetSizeMax(ULARGE_INTEGER* size)
     ComPtr<IStream> memory;
     HRESULT hr = ::CreateStreamOnHGlobal(nullptr, TRUE, memory.put());
     if (SUCCEEDED(hr)) {
-        hr = Guarded([&] { return SaveState(memory.get()); });
+        hr = com::CallNoThrow([&] { return SaveState(memory.get()); });
     }
     if (FAILED(hr)) {
         return hr;
@@ -811,7 +800,7 @@ STDMETHODIMP ControlBase::Load(IPropertyBag* bag, IErrorLog* log)
     if (!bag) {
         return E_POINTER;
     }
-    return FinishLoad(Guarded([&] { return LoadBagState(bag, log); }));
+    return FinishLoad(com::CallNoThrow([&] { return LoadBagState(bag, log); }));
 }
 
 STDMETHODIMP ControlBase::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
@@ -819,12 +808,12 @@ STDMETHODIMP ControlBase::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
     if (!bag) {
         return E_POINTER;
     }
-    return FinishSave(Guarded([&] { return SaveBagState(bag); }), clearDirty);
+    return FinishSave(com::CallNoThrow([&] { return SaveBagState(bag); }), clearDirty);
 }
 
 HRESULT ControlBase::ResetState() noexcept
 {
-    return Guarded([&] {
+    return com::CallNoThrow([&] {
         OnResetState();
         return S_OK;
     });
@@ -897,13 +886,10 @@ public:
             return E_POINTER;
         }
         *e = nullptr;
-        // Copying the list may throw as well as the allocation.
-        try {
+        return com::CallNoThrow([&] {
             *e = new PointEnumerator(m_owner.get(), m_points, m_next);
-        } catch (const std::bad_alloc&) {
-            return E_OUTOFMEMORY;
-        }
-        return S_OK;
+            return S_OK;
+        });
     }
 
 private:
@@ -920,13 +906,11 @@ STDMETHODIMP ControlBase::EnumConnectionPoints(IEnumConnectionPoints** e)
     if (!e) {
         return E_POINTER;
     }
-    try {
+    *e = nullptr;
+    return com::CallNoThrow([&] {
         *e = new PointEnumerator(identity(), { &m_eventPoint, &m_propertyPoint });
-    } catch (const std::bad_alloc&) {
-        *e = nullptr;
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ControlBase::FindConnectionPoint(REFIID riid, IConnectionPoint** point)
