@@ -59,10 +59,7 @@ CKeyboardHook::CKeyboardHook() = default;
 
 CKeyboardHook::~CKeyboardHook()
 {
-    const HHOOK hook = g_hHook;
-    if (hook != nullptr && ::UnhookWindowsHookEx(hook)) {
-        ForgetHook(hook);
-    }
+    StopHook();
 }
 
 int CKeyboardHook::StartHook()
