@@ -20,14 +20,6 @@ LRESULT CALLBACK MinimalHookProc(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        ::DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
 extern "C" __declspec(dllexport) int MinimalHookStart()
 {
     s_hook = ::SetWindowsHookExW(WH_KEYBOARD, MinimalHookProc, reinterpret_cast<HINSTANCE>(&__ImageBase), 0);

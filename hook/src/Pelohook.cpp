@@ -47,14 +47,6 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 
 } // namespace
 
-extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOID)
-{
-    if (reason == DLL_PROCESS_ATTACH) {
-        ::DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
 CKeyboardHook::CKeyboardHook() = default;
 
 CKeyboardHook::~CKeyboardHook()
