@@ -4,33 +4,21 @@
 #include "hook/Pelohook.h"
 
 #include "BenchShared.h"
-#include "framework/UniqueHandle.h"
+#include "CrossProcess.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
+using namespace pelo::crossprocess;
 using namespace pelo::hookbench;
 
 namespace {
 
 enum Mode { kOff, kPelo, kMinimal, kModeCount };
 const char* const kModeNames[kModeCount] = { "hook off", "Pelohook.dll", "minimal hook" };
-
-struct ViewDeleter {
-    void operator()(void* view) const { ::UnmapViewOfFile(view); }
-};
-
-std::string ExeDirectory()
-{
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of("\\/") + 1);
-}
 
 double Median(std::vector<double> v)
 {
@@ -53,15 +41,11 @@ int main(int argc, char** argv)
     const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 7;
 
     const std::string base = "PelohookBench." + std::to_string(::GetCurrentProcessId());
-    pelo::UniqueKernelHandle mapping(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-        sizeof(SinkState), ObjectName(base, "state").c_str()));
-    pelo::UniqueKernelHandle ready(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "ready").c_str()));
-    pelo::UniqueKernelHandle done(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "done").c_str()));
-    if (!mapping || !ready || !done) {
+    SharedObjects shared;
+    if (!CreateSharedObjects(base, sizeof(SinkState), "state", "done", shared)) {
         return Fail("cannot create the shared objects");
     }
-    std::unique_ptr<void, ViewDeleter> view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    auto* state = static_cast<SinkState*>(view.get());
+    auto* state = shared.As<SinkState>();
 
     const pelo::UniqueHmodule minimal(::LoadLibraryW(L"PelohookMinimal.dll"));
     using HookFn = int (*)();
@@ -73,16 +57,11 @@ int main(int argc, char** argv)
         return Fail("cannot load PelohookMinimal.dll");
     }
 
-    std::string cmd = "\"" + ExeDirectory() + "PelohookBenchSink.exe\" " + base;
-    STARTUPINFOA si {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi {};
-    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    const pelo::UniqueKernelHandle sink = LaunchBeside("PelohookBenchSink.exe", base);
+    if (!sink) {
         return Fail("cannot start PelohookBenchSink.exe");
     }
-    pelo::UniqueKernelHandle sink(pi.hProcess);
-    pelo::UniqueKernelHandle sinkThread(pi.hThread);
-    const HANDLE waits[] = { ready.get(), sink.get() };
+    const HANDLE waits[] = { shared.ready.get(), sink.get() };
     if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
         return Fail("the sink did not start");
     }
@@ -130,7 +109,7 @@ int main(int argc, char** argv)
             LARGE_INTEGER start;
             ::QueryPerformanceCounter(&start);
             const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-            const DWORD waited = ::WaitForSingleObject(done.get(), 120000);
+            const DWORD waited = ::WaitForSingleObject(shared.signal.get(), 120000);
             if (mode == kPelo) {
                 pelo.StopHook();
             } else if (mode == kMinimal) {

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace pelo::hookbench {
 
 struct SinkState {
@@ -17,10 +15,5 @@ struct SinkState {
 
 constexpr UINT kMsgActivate = WM_APP + 1;
 constexpr UINT kMsgQuit = WM_APP + 2;
-
-inline std::string ObjectName(const std::string& base, const char* what)
-{
-    return base + "." + what;
-}
 
 } // namespace pelo::hookbench

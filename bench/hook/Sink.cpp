@@ -1,11 +1,9 @@
 // Benchmark sink: a window that takes the focus, draws nothing and counts its WM_CHAR messages.
 // Usage: PelohookBenchSink.exe <object name base>
 #include "BenchShared.h"
+#include "CrossProcess.h"
 
-#include "framework/UniqueHandle.h"
-
-#include <memory>
-
+using namespace pelo::crossprocess;
 using namespace pelo::hookbench;
 
 namespace {
@@ -35,19 +33,14 @@ LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetFocus(hwnd);
         return ::GetFocus() == hwnd ? 1 : 0;
     case kMsgQuit:
-        ::DestroyWindow(hwnd);
-        return 0;
-    case WM_DESTROY:
+        // Ending the process takes the window along; destroying it first would wait seconds
+        // for a window manager that is not there.
         ::PostQuitMessage(0);
         return 0;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
-
-struct ViewDeleter {
-    void operator()(void* view) const { ::UnmapViewOfFile(view); }
-};
 
 } // namespace
 
@@ -56,21 +49,12 @@ int main(int argc, char** argv)
     if (argc < 2) {
         return 2;
     }
-    const std::string base = argv[1];
-    pelo::UniqueKernelHandle mapping(
-        ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ObjectName(base, "state").c_str()));
-    pelo::UniqueKernelHandle ready(
-        ::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "ready").c_str()));
-    pelo::UniqueKernelHandle done(::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "done").c_str()));
-    if (!mapping || !ready || !done) {
+    SharedObjects shared;
+    if (!OpenSharedObjects(argv[1], "state", "done", shared)) {
         return 3;
     }
-    std::unique_ptr<void, ViewDeleter> view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    if (!view) {
-        return 4;
-    }
-    g_state = static_cast<SinkState*>(view.get());
-    g_done = done.get();
+    g_state = shared.As<SinkState>();
+    g_done = shared.signal.get();
 
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSW wc {};
@@ -80,18 +64,15 @@ int main(int argc, char** argv)
     if (!::RegisterClassW(&wc)) {
         return 5;
     }
-    const HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, L"sink", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
-        nullptr, nullptr, instance, nullptr);
-    if (hwnd == nullptr) {
+    pelo::UniqueHwnd sink(::CreateWindowExW(0, wc.lpszClassName, L"sink", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
+        nullptr, nullptr, instance, nullptr));
+    if (!sink) {
         return 6;
     }
-    ::SendMessageW(hwnd, kMsgActivate, 0, 0);
-    g_state->hwnd = reinterpret_cast<UINT_PTR>(hwnd);
-    ::SetEvent(ready.get());
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    ::SendMessageW(sink.get(), kMsgActivate, 0, 0);
+    g_state->hwnd = reinterpret_cast<UINT_PTR>(sink.get());
+    ::SetEvent(shared.ready.get());
+    PumpMessages();
+    (void)sink.release(); // goes with the process
     return 0;
 }

@@ -1,12 +1,10 @@
 // Target process of the hook tests: a window with a focused edit control that records every key
 // and character message it receives into the log shared with the test.
 // Usage: PelohookTarget.exe <object name base>
+#include "CrossProcess.h"
 #include "TargetLog.h"
 
-#include "framework/UniqueHandle.h"
-
-#include <memory>
-
+using namespace pelo::crossprocess;
 using namespace pelo::hooktest;
 
 namespace {
@@ -72,10 +70,6 @@ LRESULT CALLBACK TopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     }
 }
 
-struct ViewDeleter {
-    void operator()(void* view) const { ::UnmapViewOfFile(view); }
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -83,22 +77,12 @@ int main(int argc, char** argv)
     if (argc < 2) {
         return 2;
     }
-    const std::string base = argv[1];
-    pelo::UniqueKernelHandle mapping(
-        ::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ObjectName(base, "log").c_str()));
-    pelo::UniqueKernelHandle ready(
-        ::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "ready").c_str()));
-    pelo::UniqueKernelHandle sentinel(
-        ::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "sentinel").c_str()));
-    if (!mapping || !ready || !sentinel) {
+    SharedObjects shared;
+    if (!OpenSharedObjects(argv[1], "log", "sentinel", shared)) {
         return 3;
     }
-    std::unique_ptr<void, ViewDeleter> view(::MapViewOfFile(mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-    if (!view) {
-        return 4;
-    }
-    g_log = static_cast<TargetLog*>(view.get());
-    g_sentinel = sentinel.get();
+    g_log = shared.As<TargetLog>();
+    g_sentinel = shared.signal.get();
 
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSW wc {};
@@ -125,13 +109,9 @@ int main(int argc, char** argv)
     ::SendMessageW(g_top, kMsgActivate, 0, 0);
     g_log->hwndTop = reinterpret_cast<UINT_PTR>(g_top);
     g_log->hwndEdit = reinterpret_cast<UINT_PTR>(g_edit);
-    ::SetEvent(ready.get());
+    ::SetEvent(shared.ready.get());
 
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
+    PumpMessages();
     (void)top.release(); // goes with the process
     return 0;
 }

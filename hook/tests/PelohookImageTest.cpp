@@ -2,6 +2,7 @@
 // and the conversion export called in this process.
 #include "hook/Pelohook.h"
 
+#include "CrossProcess.h"
 #include "framework/UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +18,7 @@ namespace {
 
 std::string LibraryPath()
 {
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of("\\/") + 1) + "Pelohook.dll";
+    return pelo::crossprocess::ExeDirectory() + "Pelohook.dll";
 }
 
 // The file's bytes, with bounds-checked access by file offset and by relative virtual address.

@@ -3,17 +3,17 @@
 // and records what its edit control sees.
 #include "hook/Pelohook.h"
 
+#include "CrossProcess.h"
 #include "TargetLog.h"
-#include "framework/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
+using namespace pelo::crossprocess;
 using namespace pelo::hooktest;
 
 namespace {
@@ -94,54 +94,20 @@ bool IsTableChar(UINT c)
     return (c >= 0x4E00 && c < 0x4E00 + KEY_COUNT) || (c >= 0x9F00 && c < 0x9F00 + KEY_COUNT);
 }
 
-std::string ExeDirectory()
-{
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of("\\/") + 1);
-}
-
-// Starts the target program, which sits next to this one; returns its process handle.
-pelo::UniqueKernelHandle Launch(const char* exe, const std::string& argument)
-{
-    std::string cmd = "\"" + ExeDirectory() + exe + "\" " + argument;
-    STARTUPINFOA si {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi {};
-    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        return {};
-    }
-    pelo::UniqueKernelHandle thread(pi.hThread);
-    return pelo::UniqueKernelHandle(pi.hProcess);
-}
-
-struct ViewDeleter {
-    void operator()(void* view) const { ::UnmapViewOfFile(view); }
-};
-
 // The second process and the objects shared with it.
 class Target {
 public:
     bool Start()
     {
         const std::string base = "PelohookTest." + std::to_string(::GetCurrentProcessId());
-        m_mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-            sizeof(TargetLog), ObjectName(base, "log").c_str()));
-        m_ready.reset(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "ready").c_str()));
-        m_sentinel.reset(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "sentinel").c_str()));
-        if (!m_mapping || !m_ready || !m_sentinel) {
+        if (!CreateSharedObjects(base, sizeof(TargetLog), "log", "sentinel", m_shared)) {
             return false;
         }
-        m_view.reset(::MapViewOfFile(m_mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
-        if (!m_view) {
-            return false;
-        }
-        m_process = Launch("PelohookTarget.exe", base);
+        m_process = LaunchBeside("PelohookTarget.exe", base);
         if (!m_process) {
             return false;
         }
-        const HANDLE waits[] = { m_ready.get(), m_process.get() };
+        const HANDLE waits[] = { m_shared.ready.get(), m_process.get() };
         if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
             return false;
         }
@@ -160,7 +126,6 @@ public:
         }
     }
 
-    HWND Edit() const { return m_edit; }
     HWND Top() const { return m_top; }
 
     // Gives the target the foreground and the focus, types the keys, and returns the key and
@@ -203,11 +168,11 @@ public:
     }
 
 private:
-    TargetLog* Log() const { return static_cast<TargetLog*>(m_view.get()); }
+    TargetLog* Log() const { return m_shared.As<TargetLog>(); }
 
     std::vector<Rec> Collect()
     {
-        if (::WaitForSingleObject(m_sentinel.get(), kTimeoutMs) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(m_shared.signal.get(), kTimeoutMs) != WAIT_OBJECT_0) {
             ADD_FAILURE() << "the target did not see the end of the input";
         }
         std::vector<Rec> recs;
@@ -221,11 +186,8 @@ private:
         return recs;
     }
 
-    pelo::UniqueKernelHandle m_mapping;
-    pelo::UniqueKernelHandle m_ready;
-    pelo::UniqueKernelHandle m_sentinel;
+    SharedObjects m_shared;
     pelo::UniqueKernelHandle m_process;
-    std::unique_ptr<void, ViewDeleter> m_view;
     HWND m_top = nullptr;
     HWND m_edit = nullptr;
 };

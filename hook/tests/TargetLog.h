@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace pelo::hooktest {
 
 struct TargetRecord {
@@ -29,10 +27,5 @@ constexpr UINT kMsgQuit = WM_APP + 4;
 // A key-up of this key signals the sentinel event once the edit control has seen it; every
 // message that input and earlier hook procedures produced has then been handled.
 constexpr WORD kSentinelKey = VK_F24;
-
-inline std::string ObjectName(const std::string& base, const char* what)
-{
-    return base + "." + what;
-}
 
 } // namespace pelo::hooktest

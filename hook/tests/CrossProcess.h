@@ -1,0 +1,95 @@
+// A driver and the helper process it starts beside itself share one file mapping and two
+// events, all named from one base name: "ready" (the helper is up) and one signal of their own.
+// Used by the hook tests and by the hook benchmark.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "framework/UniqueHandle.h"
+
+namespace pelo::crossprocess {
+
+inline std::string ObjectName(const std::string& base, const char* what)
+{
+    return base + "." + what;
+}
+
+struct ViewDeleter {
+    void operator()(void* view) const { ::UnmapViewOfFile(view); }
+};
+
+struct SharedObjects {
+    UniqueKernelHandle mapping;
+    std::unique_ptr<void, ViewDeleter> view;
+    UniqueKernelHandle ready;
+    UniqueKernelHandle signal;
+
+    template <typename T> T* As() const { return static_cast<T*>(view.get()); }
+};
+
+// The driver's side: creates the mapping of `size` bytes and both events (auto-reset).
+// Returns false if any of them cannot be had.
+inline bool CreateSharedObjects(
+    const std::string& base, size_t size, const char* mappingName, const char* signalName, SharedObjects& out)
+{
+    out.mapping.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+        static_cast<DWORD>(size), ObjectName(base, mappingName).c_str()));
+    out.ready.reset(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, "ready").c_str()));
+    out.signal.reset(::CreateEventA(nullptr, FALSE, FALSE, ObjectName(base, signalName).c_str()));
+    if (out.mapping) {
+        out.view.reset(::MapViewOfFile(out.mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    }
+    return out.view && out.ready && out.signal;
+}
+
+// The helper's side: opens what the driver created under the same names.
+inline bool OpenSharedObjects(
+    const std::string& base, const char* mappingName, const char* signalName, SharedObjects& out)
+{
+    out.mapping.reset(::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ObjectName(base, mappingName).c_str()));
+    out.ready.reset(::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "ready").c_str()));
+    out.signal.reset(::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, signalName).c_str()));
+    if (out.mapping) {
+        out.view.reset(::MapViewOfFile(out.mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
+    }
+    return out.view && out.ready && out.signal;
+}
+
+// The folder of this program, with its trailing separator.
+inline std::string ExeDirectory()
+{
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const std::string s(path, n);
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
+// Starts the program `exe` that sits beside this one with one argument; returns its process
+// handle, empty if it could not be started.
+inline UniqueKernelHandle LaunchBeside(const char* exe, const std::string& argument)
+{
+    std::string cmd = "\"" + ExeDirectory() + exe + "\" " + argument;
+    STARTUPINFOA si {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi {};
+    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        return {};
+    }
+    const UniqueKernelHandle thread(pi.hThread);
+    return UniqueKernelHandle(pi.hProcess);
+}
+
+// The helper's message loop, until its quit message.
+inline void PumpMessages()
+{
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+} // namespace pelo::crossprocess
