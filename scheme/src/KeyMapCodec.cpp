@@ -52,15 +52,7 @@ size_t StoredNameLength(const char16_t* name)
 
 void CopyNameIn(NameBuffer& dest, const char16_t* src)
 {
-    size_t i = 0;
-    if (src != nullptr) {
-        for (; i < FANGAN_NAME_UNITS && src[i] != 0; ++i) {
-            dest[i] = src[i];
-        }
-    }
-    for (; i < FANGAN_NAME_UNITS; ++i) {
-        dest[i] = 0;
-    }
+    CopyNameOut(src != nullptr ? src : u"", dest);
 }
 
 void CopyNameOut(const char16_t* src, char16_t* dest)
