@@ -1,5 +1,7 @@
 #include "scheme/KeyMapCodec.h"
 
+#include <algorithm>
+
 namespace pelo::scheme {
 
 const KeyTCharPair kDefaultKeyTable[KEY_COUNT] = {
@@ -134,9 +136,7 @@ KeyMapFileDecoder::KeyMapFileDecoder(Mode mode, const KeyTCharPair* previousTabl
     : m_mode(mode)
 {
     if (previousTable != nullptr) {
-        for (int i = 0; i < KEY_COUNT; ++i) {
-            m_table[i] = previousTable[i];
-        }
+        std::copy_n(previousTable, KEY_COUNT, m_table);
     }
 }
 
@@ -199,21 +199,15 @@ void DecodeKeyMapFile(const uint8_t* data, size_t size, NameBuffer& name, KeyTCh
 {
     KeyMapFileDecoder decoder(KeyMapFileDecoder::Mode::Whole, table);
     decoder.Feed(data, size);
-    for (int i = 0; i < FANGAN_NAME_UNITS; ++i) {
-        name[i] = decoder.Name()[i];
-    }
-    for (int i = 0; i < KEY_COUNT; ++i) {
-        table[i] = decoder.Table()[i];
-    }
+    std::copy_n(decoder.Name(), FANGAN_NAME_UNITS, name);
+    std::copy_n(decoder.Table(), KEY_COUNT, table);
 }
 
 bool DecodeKeyMapName(const uint8_t* data, size_t size, NameBuffer& name)
 {
     KeyMapFileDecoder decoder(KeyMapFileDecoder::Mode::NameOnly, nullptr);
     decoder.Feed(data, size);
-    for (int i = 0; i < FANGAN_NAME_UNITS; ++i) {
-        name[i] = decoder.Name()[i];
-    }
+    std::copy_n(decoder.Name(), FANGAN_NAME_UNITS, name);
     return decoder.Succeeded();
 }
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "KeyMapFileIo.h"
 #include "hook/Pelohook.h"
 #include "scheme/KeyMapCodec.h"
@@ -23,9 +25,7 @@ void CKeyMapFangAn::SetFangAnName(const char16_t* src)
 
 void CKeyMapFangAn::SetKeyTable(const KeyTCharPair* src)
 {
-    for (int i = 0; i < KEY_COUNT; ++i) {
-        m_KeyTable[i] = src[i];
-    }
+    std::copy_n(src, KEY_COUNT, m_KeyTable);
     Dll_SetFangAnInHook(this);
 }
 
@@ -58,12 +58,8 @@ int CKeyMapFangAn::LoadFangAnFile(const wchar_t* path)
     if (ReadKeyMapFile(path, decoder) != ReadResult::Read) {
         return 0;
     }
-    for (int i = 0; i < FANGAN_NAME_UNITS; ++i) {
-        m_szName[i] = decoder.Name()[i];
-    }
-    for (int i = 0; i < KEY_COUNT; ++i) {
-        m_KeyTable[i] = decoder.Table()[i];
-    }
+    std::copy_n(decoder.Name(), FANGAN_NAME_UNITS, m_szName);
+    std::copy_n(decoder.Table(), KEY_COUNT, m_KeyTable);
     Dll_SetFangAnInHook(this);
     return 1;
 }
@@ -74,8 +70,6 @@ int CKeyMapFangAn::ReadFangAnName(const wchar_t* path)
     if (ReadKeyMapFile(path, decoder) != ReadResult::Read) {
         return 0;
     }
-    for (int i = 0; i < FANGAN_NAME_UNITS; ++i) {
-        m_szName[i] = decoder.Name()[i];
-    }
+    std::copy_n(decoder.Name(), FANGAN_NAME_UNITS, m_szName);
     return decoder.Succeeded() ? 1 : 0;
 }
