@@ -65,7 +65,6 @@ public:
     // Feeds the next bytes. Returns true once the decoder needs no more bytes; any further
     // bytes are ignored.
     bool Feed(const uint8_t* data, size_t size);
-    [[nodiscard]] bool Complete() const { return m_phase == Phase::Done; }
 
     // NameOnly: whether the name line was ended by U+000A or 20 units. Whole: always true,
     // since a short file is a partial load.
