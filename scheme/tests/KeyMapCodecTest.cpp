@@ -4,23 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "Utf16Bytes.h"
 #include "scheme/KeyMapCodec.h"
 
 using namespace pelo::scheme;
+using schemetest::Bytes;
+using schemetest::Utf16Bytes;
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-Bytes ToBytes(const std::u16string& text)
-{
-    Bytes out;
-    for (char16_t u : text) {
-        out.push_back(static_cast<uint8_t>(u & 0xFF));
-        out.push_back(static_cast<uint8_t>(u >> 8));
-    }
-    return out;
-}
 
 Bytes Encode(const char16_t* name, const KeyTCharPair* table)
 {
@@ -42,6 +33,14 @@ std::u16string NameOf(const NameBuffer& name)
         ++n;
     }
     return std::u16string(name, n);
+}
+
+// A whole load into a cleared name; returns the name text.
+std::u16string DecodeInto(const Bytes& bytes, KeyTCharPair* table)
+{
+    NameBuffer name = {};
+    DecodeKeyMapFile(bytes.data(), bytes.size(), name, table);
+    return NameOf(name);
 }
 
 void FillTable(KeyTCharPair* table, char16_t seed)
@@ -76,7 +75,7 @@ TEST(KeyMapEncode, DefaultScheme_IsTheKnown368Bytes_NamedFangAnYi)
     const uint8_t head[] = { 0xB9, 0x65, 0x48, 0x68, 0x00, 0x4E, 0x0A, 0x00, 0x69, 0x21, 0x2C, 0x00, 0x41,
         0x53, 0x3B, 0x00, 0x0A, 0x00, 0x60, 0x21, 0x2C, 0x00, 0x00, 0x4E, 0x3B, 0x00, 0x0A, 0x00 };
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + sizeof head), Bytes(head, head + sizeof head));
-    EXPECT_EQ(bytes, ToBytes(kDefaultFileText));
+    EXPECT_EQ(bytes, Utf16Bytes(kDefaultFileText));
 }
 
 TEST(KeyMapEncode, FileSize_Is362PlusTwicenameLength_ForEmptyShortAndFullNames)
@@ -96,7 +95,7 @@ TEST(KeyMapEncode, FileSize_Is362PlusTwicenameLength_ForEmptyShortAndFullNames)
     const std::u16string twenty = u"ABCDEFGHIJKLMNOPQRST";
     const Bytes full = Encode(twenty.c_str(), table);
     ASSERT_EQ(full.size(), 402u);
-    EXPECT_EQ(Bytes(full.begin(), full.begin() + 42), ToBytes(twenty + u"\n"));
+    EXPECT_EQ(Bytes(full.begin(), full.begin() + 42), Utf16Bytes(twenty + u"\n"));
 
     // Only 20 units of a longer string are written, as the record holds no more.
     EXPECT_EQ(Encode(u"ABCDEFGHIJKLMNOPQRSTUVWXY", table), full);
@@ -109,10 +108,8 @@ TEST(KeyMapEncode, NameWithLineFeed_IsCutThere_SoTheEntriesStayInPlace)
     const Bytes bytes = Encode(u"AB\nCD", table);
     EXPECT_EQ(bytes, Encode(u"AB", table));
 
-    NameBuffer name = {};
     KeyTCharPair back[KEY_COUNT] = {};
-    DecodeKeyMapFile(bytes.data(), bytes.size(), name, back);
-    EXPECT_EQ(NameOf(name), u"AB");
+    EXPECT_EQ(DecodeInto(bytes, back), u"AB");
     ExpectTablesEqual(table, back);
 }
 
@@ -160,7 +157,7 @@ TEST(KeyMapDecode, NameLines_OfTwentyTwentyFiveAndZeroUnits_ReadAsBothReadersSho
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.line.begin(), c.line.end()));
-        Bytes bytes = ToBytes(c.line + u"\n");
+        Bytes bytes = Utf16Bytes(c.line + u"\n");
         bytes.insert(bytes.end(), entries.begin(), entries.end());
 
         NameBuffer name;
@@ -180,7 +177,7 @@ TEST(KeyMapDecode, NameLines_OfTwentyTwentyFiveAndZeroUnits_ReadAsBothReadersSho
 
 TEST(KeyMapDecode, NameOnlyRead_StopsAfterTwentyUnits_EvenWithoutLineFeed)
 {
-    const Bytes bytes = ToBytes(u"ABCDEFGHIJKLMNOPQRST");
+    const Bytes bytes = Utf16Bytes(u"ABCDEFGHIJKLMNOPQRST");
     NameBuffer name = {};
     EXPECT_TRUE(DecodeKeyMapName(bytes.data(), bytes.size(), name));
     EXPECT_EQ(NameOf(name), u"ABCDEFGHIJKLMNOPQRST");
@@ -235,14 +232,12 @@ TEST(KeyMapDecode, SeparatorsAndTrailingBytes_AreNeverCompared)
             bytes[4 + 10 * i + 2 * unit + 1] = static_cast<uint8_t>(i);
         }
     }
-    const Bytes trailing = ToBytes(u"more text\nand more\n");
+    const Bytes trailing = Utf16Bytes(u"more text\nand more\n");
     bytes.insert(bytes.end(), trailing.begin(), trailing.end());
     bytes.push_back(0x41); // an odd last byte
 
-    NameBuffer name = {};
     KeyTCharPair back[KEY_COUNT] = {};
-    DecodeKeyMapFile(bytes.data(), bytes.size(), name, back);
-    EXPECT_EQ(NameOf(name), u"N");
+    EXPECT_EQ(DecodeInto(bytes, back), u"N");
     ExpectTablesEqual(table, back);
 }
 
@@ -250,7 +245,7 @@ TEST(KeyMapDecode, ZeroUnitInsideTheNameLine_EndsTheNameButNotTheLine)
 {
     KeyTCharPair table[KEY_COUNT];
     FillTable(table, 0x0A00);
-    Bytes bytes = ToBytes(std::u16string(u"AB\0CD\n", 6));
+    Bytes bytes = Utf16Bytes(std::u16string(u"AB\0CD\n", 6));
     const Bytes entries = Encode(u"", table);
     bytes.insert(bytes.end(), entries.begin() + 2, entries.end());
 

@@ -124,14 +124,4 @@ Bytes Encoded(const char16_t* name, const KeyTCharPair* table)
     return bytes;
 }
 
-Bytes Utf16Bytes(const std::u16string& text)
-{
-    Bytes bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    return bytes;
-}
-
 } // namespace schemetest

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "Utf16Bytes.h"
 #include "scheme/KeyMapCodec.h"
 
 namespace schemetest {
-
-using Bytes = std::vector<uint8_t>;
 
 // Makes a new empty folder under the temporary folder the current directory, and on
 // destruction goes back and removes it with everything in it.
@@ -40,6 +39,5 @@ bool WriteRaw(const wchar_t* path, const Bytes& bytes);
 std::vector<std::wstring> ListFolder(const wchar_t* folder);
 
 Bytes Encoded(const char16_t* name, const KeyTCharPair* table);
-Bytes Utf16Bytes(const std::u16string& text);
 
 } // namespace schemetest
