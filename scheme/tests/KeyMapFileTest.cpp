@@ -90,6 +90,18 @@ std::u16string NameOf(const CKeyMapFangAn& record)
     return name;
 }
 
+// Loads path into the record while the hook library holds another table: the load succeeds and
+// leaves the name in the record and the table in both the record and the hook library.
+void ExpectLoaded(CKeyMapFangAn& record, const wchar_t* path, const std::u16string& name, const Table& table)
+{
+    SCOPED_TRACE(path);
+    PutInHook(Filled(0x1000));
+    EXPECT_EQ(record.LoadFangAnFile(path), 1);
+    EXPECT_EQ(NameOf(record), name);
+    EXPECT_EQ(TableOf(record), table);
+    EXPECT_EQ(HookTable(), table);
+}
+
 // Characters the file format must carry by position: separators, zero, surrogates, a BOM.
 Table AwkwardTable()
 {
@@ -172,31 +184,18 @@ TEST_F(SchemeFile, Load_ReadsBackEverySavedUnitAndName_AndHandsTheTableToTheHook
 
     CKeyMapFangAn reader;
     reader.SetDefaultFangAn(u"初始");
-    PutInHook(Filled(0x1000));
-    EXPECT_EQ(reader.LoadFangAnFile(L".\\fangan\\1.kmf"), 1);
-    EXPECT_EQ(NameOf(reader), u"二十个字的名字二十个字的名字二十个字的名");
-    EXPECT_EQ(TableOf(reader), awkward);
-    EXPECT_EQ(HookTable(), awkward);
-
+    ExpectLoaded(reader, L".\\fangan\\1.kmf", u"二十个字的名字二十个字的名字二十个字的名", awkward);
     // A shorter name loaded over a longer one shows nothing of the longer one.
-    PutInHook(Filled(0x1000));
-    EXPECT_EQ(reader.LoadFangAnFile(L".\\fangan\\2.kmf"), 1);
-    EXPECT_EQ(NameOf(reader), u"短名");
-    EXPECT_EQ(HookTable(), awkward);
+    ExpectLoaded(reader, L".\\fangan\\2.kmf", u"短名", awkward);
 }
 
 TEST_F(SchemeFile, Load_BuildsSavesAndHandsOverTheDefaultScheme_WhenTheFileIsMissing)
 {
     CKeyMapFangAn record;
-    PutInHook(Filled(0x1000));
-    EXPECT_EQ(record.LoadFangAnFile(L".\\fangan\\4.kmf"), 1);
-    EXPECT_EQ(NameOf(record), u"方案四");
-    EXPECT_EQ(TableOf(record), DefaultTable());
-    EXPECT_EQ(HookTable(), DefaultTable());
+    ExpectLoaded(record, L".\\fangan\\4.kmf", u"方案四", DefaultTable());
     EXPECT_EQ(ReadAll(L"fangan\\4.kmf"), Encoded(u"方案四", kDefaultKeyTable));
 
-    EXPECT_EQ(record.LoadFangAnFile(L".\\fangan\\extra.kmf"), 1);
-    EXPECT_EQ(NameOf(record), u"方案a");
+    ExpectLoaded(record, L".\\fangan\\extra.kmf", u"方案a", DefaultTable());
     EXPECT_EQ(ReadAll(L"fangan\\extra.kmf"), Encoded(u"方案a", kDefaultKeyTable));
 }
 
@@ -214,22 +213,13 @@ TEST_F(SchemeFile, Load_KeepsEarlierCharactersAndStillHandsOver_WhenTheFileIsSho
     CKeyMapFangAn record;
     record.SetFangAnName(u"以前的名字");
     record.SetKeyTable(previous.entries);
-    PutInHook(Filled(0x1000));
-    EXPECT_EQ(record.LoadFangAnFile(L".\\fangan\\cut.kmf"), 1);
     Table expected = previous;
     for (int i = 0; i < 17; ++i) {
         expected.entries[i] = stored.entries[i];
     }
     expected.entries[17].tchar1 = stored.entries[17].tchar1;
-    EXPECT_EQ(NameOf(record), u"方案");
-    EXPECT_EQ(TableOf(record), expected);
-    EXPECT_EQ(HookTable(), expected);
-
-    PutInHook(Filled(0x1000));
-    EXPECT_EQ(record.LoadFangAnFile(L".\\fangan\\empty.kmf"), 1);
-    EXPECT_EQ(NameOf(record), u"");
-    EXPECT_EQ(TableOf(record), expected);
-    EXPECT_EQ(HookTable(), expected);
+    ExpectLoaded(record, L".\\fangan\\cut.kmf", u"方案", expected);
+    ExpectLoaded(record, L".\\fangan\\empty.kmf", u"", expected);
 }
 
 TEST_F(SchemeFile, Load_ReturnsZeroAndChangesNothing_WhenTheFileCannotBeOpened)
