@@ -5,10 +5,16 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
 #include "framework/UniqueHandle.h"
 #include "scheme/KeyMapFangAn.h"
 
 namespace {
+struct LocalDeleter {
+    void operator()(void* memory) const { ::LocalFree(memory); }
+};
+
 // Built key by key: the hook library's table is not this program's business.
 void Fill(CKeyMapFangAn& record, const char16_t* name, char16_t seed)
 {
@@ -23,11 +29,11 @@ void Fill(CKeyMapFangAn& record, const char16_t* name, char16_t seed)
 int main()
 {
     int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    if (argv == nullptr || argc != 3 || !::SetCurrentDirectoryW(argv[1])) {
+    const std::unique_ptr<LPWSTR, LocalDeleter> argv(::CommandLineToArgvW(::GetCommandLineW(), &argc));
+    if (!argv || argc != 3 || !::SetCurrentDirectoryW(argv.get()[1])) {
         return 2;
     }
-    const pelo::UniqueKernelHandle saved(::OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[2]));
+    const pelo::UniqueKernelHandle saved(::OpenEventW(EVENT_MODIFY_STATE, FALSE, argv.get()[2]));
     if (!saved) {
         return 3;
     }
