@@ -56,18 +56,10 @@ int main(int argc, char** argv)
     g_state = shared.As<SinkState>();
     g_done = shared.signal.get();
 
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW wc {};
-    wc.lpfnWndProc = SinkProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"PelohookBenchSink";
-    if (!::RegisterClassW(&wc)) {
-        return 5;
-    }
-    pelo::UniqueHwnd sink(::CreateWindowExW(0, wc.lpszClassName, L"sink", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64,
-        nullptr, nullptr, instance, nullptr));
+    pelo::UniqueHwnd sink
+        = CreateHelperWindow(L"PelohookBenchSink", SinkProc, L"sink", WS_POPUP | WS_VISIBLE, 64, 64);
     if (!sink) {
-        return 6;
+        return 5;
     }
     ::SendMessageW(sink.get(), kMsgActivate, 0, 0);
     g_state->hwnd = reinterpret_cast<UINT_PTR>(sink.get());

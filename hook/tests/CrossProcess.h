@@ -82,6 +82,24 @@ inline UniqueKernelHandle LaunchBeside(const char* exe, const std::string& argum
     return UniqueKernelHandle(pi.hProcess);
 }
 
+// The helper's top-level window of its own class, at the screen's top left corner; empty if the
+// class or the window cannot be made.
+inline UniqueHwnd CreateHelperWindow(
+    const wchar_t* className, WNDPROC proc, const wchar_t* title, DWORD style, int width, int height)
+{
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW wc {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = className;
+    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    if (!::RegisterClassW(&wc)) {
+        return {};
+    }
+    return UniqueHwnd(::CreateWindowExW(
+        0, className, title, style, 0, 0, width, height, nullptr, nullptr, instance, nullptr));
+}
+
 // The helper's message loop, until its quit message.
 inline void PumpMessages()
 {

@@ -84,25 +84,16 @@ int main(int argc, char** argv)
     g_log = shared.As<TargetLog>();
     g_sentinel = shared.signal.get();
 
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW wc {};
-    wc.lpfnWndProc = TopProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"PelohookTestTarget";
-    wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    if (!::RegisterClassW(&wc)) {
-        return 5;
-    }
-    pelo::UniqueHwnd top(::CreateWindowExW(0, wc.lpszClassName, L"Pelohook test target",
-        WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 120, nullptr, nullptr, instance, nullptr));
+    pelo::UniqueHwnd top = CreateHelperWindow(
+        L"PelohookTestTarget", TopProc, L"Pelohook test target", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 320, 120);
     if (!top) {
-        return 6;
+        return 5;
     }
     g_top = top.get();
     g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 4, 4, 300,
-        24, g_top, nullptr, instance, nullptr);
+        24, g_top, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (g_edit == nullptr) {
-        return 7;
+        return 6;
     }
     g_editProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
