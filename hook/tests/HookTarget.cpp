@@ -11,7 +11,6 @@ namespace {
 
 TargetLog* g_log = nullptr;
 HANDLE g_sentinel = nullptr;
-HWND g_top = nullptr;
 HWND g_edit = nullptr;
 WNDPROC g_editProc = nullptr;
 
@@ -89,16 +88,15 @@ int main(int argc, char** argv)
     if (!top) {
         return 5;
     }
-    g_top = top.get();
     g_edit = ::CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 4, 4, 300,
-        24, g_top, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        24, top.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
     if (g_edit == nullptr) {
         return 6;
     }
     g_editProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(g_edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&EditProc)));
-    ::SendMessageW(g_top, kMsgActivate, 0, 0);
-    g_log->hwndTop = reinterpret_cast<UINT_PTR>(g_top);
+    ::SendMessageW(top.get(), kMsgActivate, 0, 0);
+    g_log->hwndTop = reinterpret_cast<UINT_PTR>(top.get());
     g_log->hwndEdit = reinterpret_cast<UINT_PTR>(g_edit);
     ::SetEvent(shared.ready.get());
 
