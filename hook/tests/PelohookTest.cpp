@@ -16,17 +16,8 @@
 using namespace pelo::crossprocess;
 using namespace pelo::hooktest;
 
-namespace {
-
-constexpr DWORD kTimeoutMs = 10000;
-
-struct Rec {
-    UINT msg;
-    UINT wParam;
-    bool operator==(const Rec& o) const { return msg == o.msg && wParam == o.wParam; }
-};
-
-void PrintTo(const Rec& r, std::ostream* os)
+namespace pelo::hooktest {
+void PrintTo(const TargetRecord& r, std::ostream* os)
 {
     const char* name = r.msg == WM_CHAR ? "CHAR"
         : r.msg == WM_KEYDOWN           ? "DOWN"
@@ -34,6 +25,13 @@ void PrintTo(const Rec& r, std::ostream* os)
                                         : "MSG";
     *os << name << "(0x" << std::hex << r.wParam << std::dec << ")";
 }
+} // namespace pelo::hooktest
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 10000;
+
+using Rec = TargetRecord;
 
 Rec Char(wchar_t c)
 {
@@ -180,7 +178,7 @@ private:
         for (LONG i = 0; i < count; ++i) {
             const TargetRecord& r = Log()->records[i];
             if (r.wParam != kSentinelKey || r.msg == WM_CHAR) {
-                recs.push_back(Rec { r.msg, r.wParam });
+                recs.push_back(r);
             }
         }
         return recs;

@@ -9,6 +9,7 @@ namespace pelo::hooktest {
 struct TargetRecord {
     UINT msg;
     UINT wParam;
+    bool operator==(const TargetRecord& o) const { return msg == o.msg && wParam == o.wParam; }
 };
 
 struct TargetLog {
