@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "SaveLoopSchemes.h"
 #include "WinTestSupport.h"
 #include "framework/UniqueHandle.h"
 #include "scheme/FangAnSlots.h"
@@ -14,14 +15,14 @@ using namespace schemetest;
 
 namespace {
 
-// The two schemes the helper saves by turns (see SaveLoopHelper.cpp).
-Bytes HelperScheme(const char16_t* name, char16_t seed)
+// A scheme the helper saves, as its file's bytes.
+Bytes HelperScheme(const SaveLoopScheme& scheme)
 {
     KeyTCharPair table[KEY_COUNT];
     for (int i = 0; i < KEY_COUNT; ++i) {
-        table[i] = { static_cast<char16_t>(seed + i), static_cast<char16_t>(seed + 100 + i) };
+        table[i] = SaveLoopEntry(scheme, i);
     }
-    return Encoded(name, table);
+    return Encoded(scheme.name, table);
 }
 
 std::wstring HelperPath()
@@ -38,8 +39,8 @@ TEST(SaveKill, SaverKilledAtManyMoments_LeavesTheOldOrTheNewFile_NeverAShortOne)
 {
     TempWorkDir dir;
     ASSERT_TRUE(dir.Ok());
-    const Bytes first = HelperScheme(u"甲", 0x4E00);
-    const Bytes second = HelperScheme(u"乙方案的名字", 0x3400);
+    const Bytes first = HelperScheme(kSaveLoopSchemes[0]);
+    const Bytes second = HelperScheme(kSaveLoopSchemes[1]);
     ASSERT_NE(first.size(), second.size());
 
     const std::wstring helper = HelperPath();

@@ -7,8 +7,8 @@
 
 #include <memory>
 
+#include "SaveLoopSchemes.h"
 #include "framework/UniqueHandle.h"
-#include "scheme/KeyMapFangAn.h"
 
 namespace {
 struct LocalDeleter {
@@ -16,12 +16,13 @@ struct LocalDeleter {
 };
 
 // Built key by key: the hook library's table is not this program's business.
-void Fill(CKeyMapFangAn& record, const char16_t* name, char16_t seed)
+void Fill(CKeyMapFangAn& record, const schemetest::SaveLoopScheme& scheme)
 {
-    record.SetFangAnName(name);
+    record.SetFangAnName(scheme.name);
     for (int i = 0; i < KEY_COUNT; ++i) {
-        record.SetKeyTChar(i, 0, static_cast<char16_t>(seed + i));
-        record.SetKeyTChar(i, 1, static_cast<char16_t>(seed + 100 + i));
+        const KeyTCharPair entry = schemetest::SaveLoopEntry(scheme, i);
+        record.SetKeyTChar(i, 0, entry.tchar1);
+        record.SetKeyTChar(i, 1, entry.tchar2);
     }
 }
 } // namespace
@@ -38,8 +39,8 @@ int main()
         return 3;
     }
     CKeyMapFangAn schemes[2];
-    Fill(schemes[0], u"甲", 0x4E00);
-    Fill(schemes[1], u"乙方案的名字", 0x3400);
+    Fill(schemes[0], schemetest::kSaveLoopSchemes[0]);
+    Fill(schemes[1], schemetest::kSaveLoopSchemes[1]);
     for (unsigned long n = 0;; ++n) {
         if (!schemes[n % 2].SaveFangAnFile(L".\\fangan\\1.kmf")) {
             return 4;
