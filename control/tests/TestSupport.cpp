@@ -409,50 +409,6 @@ LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wp, LPARAM lp)
     return ::CallNextHookEx(nullptr, code, wp, lp);
 }
 
-Canvas::Canvas(int width, int height, COLORREF fill)
-    : m_width(width)
-    , m_height(height)
-    , m_dc(::CreateCompatibleDC(nullptr))
-{
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    m_bits = static_cast<const std::uint32_t*>(bits);
-    m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
-    RECT all { 0, 0, width, height };
-    pelo::UniqueHbrush brush(::CreateSolidBrush(fill));
-    ::FillRect(m_dc.get(), &all, brush.get());
-}
-
-Canvas::~Canvas()
-{
-    ::SelectObject(m_dc.get(), m_old);
-}
-
-COLORREF Canvas::At(int x, int y) const
-{
-    ::GdiFlush();
-    const std::uint32_t p = m_bits[y * m_width + x];
-    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-}
-
-int Canvas::Count(COLORREF colour, int x0, int y0, int x1, int y1) const
-{
-    int n = 0;
-    for (int y = y0; y < y1 && y < m_height; ++y) {
-        for (int x = x0; x < x1 && x < m_width; ++x) {
-            n += At(x, y) == colour ? 1 : 0;
-        }
-    }
-    return n;
-}
-
 FontFacts FontFactsOf(IFont* font)
 {
     FontFacts facts;

@@ -2,6 +2,7 @@
 // its class object, and fakes of the container side that record what the control asked of them.
 #pragma once
 
+#include "drawing/tests/Canvas.h"
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
 
@@ -156,26 +157,6 @@ private:
     static void CALLBACK Collect(HWND, UINT, UINT_PTR timer, DWORD);
     std::vector<HWND> m_pending;
     pelo::UniqueHhook m_hook;
-};
-
-// A 32-bit top-down DIB with a memory DC, for reading what was drawn.
-class Canvas {
-public:
-    Canvas(int width, int height, COLORREF fill);
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    ~Canvas();
-    [[nodiscard]] HDC dc() const noexcept { return m_dc.get(); }
-    [[nodiscard]] COLORREF At(int x, int y) const;
-    // Pixels of exactly this colour inside [x0,x1) x [y0,y1).
-    [[nodiscard]] int Count(COLORREF colour, int x0, int y0, int x1, int y1) const;
-
-private:
-    int m_width, m_height;
-    pelo::UniqueHdc m_dc;
-    pelo::UniqueHbitmap m_bitmap;
-    HGDIOBJ m_old = nullptr;
-    const std::uint32_t* m_bits = nullptr;
 };
 
 // A font's description as the font object persists it (its getters would realize it first).
