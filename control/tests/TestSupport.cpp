@@ -337,26 +337,31 @@ MessageBoxCatcher* g_catcher = nullptr;
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM lp)
 {
-    auto* box = reinterpret_cast<MessageBoxCatcher::Box*>(lp);
-    wchar_t cls[64] = L"";
-    ::GetClassNameW(child, cls, 64);
-    wchar_t text[512] = L"";
-    ::GetWindowTextW(child, text, 512);
-    if (::lstrcmpiW(cls, L"Static") == 0) {
-        box->text += text;
-    } else if (::lstrcmpiW(cls, L"Edit") == 0) {
-        box->edits[::GetDlgCtrlID(child)] = text;
-    } else if (::lstrcmpiW(cls, WC_TABCONTROLW) == 0) {
-        const int count = static_cast<int>(::SendMessageW(child, TCM_GETITEMCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            wchar_t name[128] = L"";
-            TCITEMW item {};
-            item.mask = TCIF_TEXT;
-            item.pszText = name;
-            item.cchTextMax = 128;
-            ::SendMessageW(child, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-            box->tabs.emplace_back(name);
+    // Nothing is thrown back through the enumeration.
+    try {
+        auto* box = reinterpret_cast<MessageBoxCatcher::Box*>(lp);
+        wchar_t cls[64] = L"";
+        ::GetClassNameW(child, cls, 64);
+        wchar_t text[512] = L"";
+        ::GetWindowTextW(child, text, 512);
+        if (::lstrcmpiW(cls, L"Static") == 0) {
+            box->text += text;
+        } else if (::lstrcmpiW(cls, L"Edit") == 0) {
+            box->edits[::GetDlgCtrlID(child)] = text;
+        } else if (::lstrcmpiW(cls, WC_TABCONTROLW) == 0) {
+            const int count = static_cast<int>(::SendMessageW(child, TCM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                wchar_t name[128] = L"";
+                TCITEMW item {};
+                item.mask = TCIF_TEXT;
+                item.pszText = name;
+                item.cchTextMax = 128;
+                ::SendMessageW(child, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+                box->tabs.emplace_back(name);
+            }
         }
+    } catch (...) {
+        return FALSE;
     }
     return TRUE;
 }
@@ -384,13 +389,17 @@ void CALLBACK MessageBoxCatcher::Collect(HWND, UINT, UINT_PTR timer, DWORD)
         if (!::IsWindow(box)) {
             continue;
         }
-        Box record;
-        wchar_t caption[256] = L"";
-        ::GetWindowTextW(box, caption, 256);
-        record.caption = caption;
-        ::EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&record));
-        record.owner = ::GetWindow(box, GW_OWNER);
-        g_catcher->boxes.push_back(record);
+        // Nothing leaves the timer procedure; the box is closed either way.
+        try {
+            Box record;
+            wchar_t caption[256] = L"";
+            ::GetWindowTextW(box, caption, 256);
+            record.caption = caption;
+            ::EnumChildWindows(box, CollectChild, reinterpret_cast<LPARAM>(&record));
+            record.owner = ::GetWindow(box, GW_OWNER);
+            g_catcher->boxes.push_back(record);
+        } catch (...) {
+        }
         ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
     }
 }
@@ -402,7 +411,12 @@ LRESULT CALLBACK MessageBoxCatcher::Hook(int code, WPARAM wp, LPARAM lp)
         wchar_t cls[32] = L"";
         ::GetClassNameW(box, cls, 32);
         if (::lstrcmpW(cls, L"#32770") == 0 && !(::GetWindowLongW(box, GWL_STYLE) & WS_CHILD)) {
-            g_catcher->m_pending.push_back(box);
+            try {
+                g_catcher->m_pending.push_back(box);
+            } catch (...) {
+                // Unrecorded, the box is still closed.
+                ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+            }
             ::SetTimer(nullptr, 0, 20, &MessageBoxCatcher::Collect);
         }
     }

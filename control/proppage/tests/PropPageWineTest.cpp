@@ -513,12 +513,16 @@ struct AboutWatch {
     {
         const auto* msg = reinterpret_cast<CWPRETSTRUCT*>(lParam);
         if (code == HC_ACTION && msg->message == WM_INITDIALOG) {
-            seen.push_back(ControlText(msg->hwnd));
             owner = ::GetWindow(msg->hwnd, GW_OWNER);
             style = ::GetWindowLongW(msg->hwnd, GWL_STYLE);
-            for (HWND c = ::GetWindow(msg->hwnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-                const bool icon = ::SendMessageW(c, STM_GETICON, 0, 0) != 0;
-                seen.push_back(icon ? L"<icon>" : ControlText(c));
+            // Nothing leaves the hook; the box is closed either way.
+            try {
+                seen.push_back(ControlText(msg->hwnd));
+                for (HWND c = ::GetWindow(msg->hwnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+                    const bool icon = ::SendMessageW(c, STM_GETICON, 0, 0) != 0;
+                    seen.push_back(icon ? L"<icon>" : ControlText(c));
+                }
+            } catch (...) {
             }
             ::PostMessageW(msg->hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         }
