@@ -33,9 +33,7 @@ LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetFocus(hwnd);
         return ::GetFocus() == hwnd ? 1 : 0;
     case kMsgQuit:
-        // Ending the process takes the window along; destroying it first would wait seconds
-        // for a window manager that is not there.
-        ::PostQuitMessage(0);
+        ::PostQuitMessage(0); // the window goes with the process (see PumpMessages)
         return 0;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -100,7 +100,9 @@ inline UniqueHwnd CreateHelperWindow(
         0, className, title, style, 0, 0, width, height, nullptr, nullptr, instance, nullptr));
 }
 
-// The helper's message loop, until its quit message.
+// The helper's message loop, until its quit message. The helper then ends with its window still
+// there: ending the process takes the window along, whereas destroying a shown window first
+// waits seconds for a window manager that is not there under the test bed's display.
 inline void PumpMessages()
 {
     MSG msg;

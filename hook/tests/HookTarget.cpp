@@ -60,9 +60,7 @@ LRESULT CALLBACK TopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetEvent(g_sentinel);
         return 1;
     case kMsgQuit:
-        // Ending the process takes the window along; destroying it first would wait seconds
-        // for a window manager that is not there.
-        ::PostQuitMessage(0);
+        ::PostQuitMessage(0); // the window goes with the process (see PumpMessages)
         return 1;
     default:
         return ::DefWindowProcW(hwnd, msg, wParam, lParam);
