@@ -1,6 +1,7 @@
 #include "framework/activex/FontHolder.h"
 
 #include "framework/com/ComObject.h"
+#include "framework/com/NoThrow.h"
 
 #include <new>
 #include <utility>
@@ -24,14 +25,13 @@ public:
         if (m_holder) {
             m_holder->m_drawFont.reset();
         }
-        if (m_holder && m_holder->m_onChanged) {
-            try {
-                m_holder->m_onChanged();
-            } catch (...) {
-                return E_FAIL;
-            }
+        if (!m_holder || !m_holder->m_onChanged) {
+            return S_OK;
         }
-        return S_OK;
+        return com::CallNoThrow([&] {
+            m_holder->m_onChanged();
+            return S_OK;
+        });
     }
     STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 

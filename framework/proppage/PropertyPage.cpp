@@ -1,5 +1,6 @@
 #include "framework/proppage/PropertyPage.h"
 
+#include "framework/com/NoThrow.h"
 #include "framework/com/Variant.h"
 
 #include <new>
@@ -122,12 +123,9 @@ STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL)
     if (Hwnd()) {
         return E_UNEXPECTED;
     }
-    try {
-        if (!Create(parent)) {
-            return E_FAIL;
-        }
-    } catch (...) {
-        return E_OUTOFMEMORY;
+    const HRESULT hr = com::CallNoThrow([&] { return Create(parent) ? S_OK : E_FAIL; }, E_OUTOFMEMORY);
+    if (FAILED(hr)) {
+        return hr;
     }
     if (rect) {
         ::MoveWindow(Hwnd(), rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
@@ -176,24 +174,24 @@ STDMETHODIMP PropertyPage::SetObjects(ULONG count, IUnknown** objects)
     if (count > 0 && !objects) {
         return E_POINTER;
     }
-    try {
-        std::vector<ComPtr<IDispatch>> dispatches;
-        for (ULONG i = 0; i < count; ++i) {
-            ComPtr<IDispatch> d;
-            if (objects[i] && SUCCEEDED(objects[i]->QueryInterface(IID_IDispatch, d.put_void()))) {
-                dispatches.push_back(std::move(d));
+    return com::CallNoThrow(
+        [&] {
+            std::vector<ComPtr<IDispatch>> dispatches;
+            for (ULONG i = 0; i < count; ++i) {
+                ComPtr<IDispatch> d;
+                if (objects[i] && SUCCEEDED(objects[i]->QueryInterface(IID_IDispatch, d.put_void()))) {
+                    dispatches.push_back(std::move(d));
+                }
             }
-        }
-        m_objects = std::move(dispatches);
-        if (Hwnd()) {
-            ReadProperties();
-            UpdateData(false);
-            SetDirty(false);
-        }
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-    return S_OK;
+            m_objects = std::move(dispatches);
+            if (Hwnd()) {
+                ReadProperties();
+                UpdateData(false);
+                SetDirty(false);
+            }
+            return S_OK;
+        },
+        E_OUTOFMEMORY);
 }
 
 STDMETHODIMP PropertyPage::Show(UINT cmdShow)
@@ -227,34 +225,35 @@ STDMETHODIMP PropertyPage::Apply()
     if (!Hwnd()) {
         return m_dirty ? E_UNEXPECTED : S_OK;
     }
-    try {
-        // Nothing is written while any field fails validation.
-        if (!UpdateData(true)) {
-            return E_FAIL;
-        }
-        HRESULT result = S_OK;
-        for (std::size_t i = 0; i < FieldCount() && i < m_stored.size(); ++i) {
-            if (!FieldProperty(i)) {
-                continue;
-            }
-            const dialog::FieldValue value = GetField(i);
-            if (value == m_stored[i]) {
-                continue;
-            }
-            const HRESULT hr = WriteField(i, value);
-            if (SUCCEEDED(hr)) {
-                m_stored[i] = value;
-            } else if (SUCCEEDED(result)) {
-                result = hr;
-            }
-        }
-        if (SUCCEEDED(result)) {
-            SetDirty(false);
-        }
-        return result;
-    } catch (...) {
-        return E_OUTOFMEMORY;
+    return com::CallNoThrow([&] { return ApplyFields(); }, E_OUTOFMEMORY);
+}
+
+HRESULT PropertyPage::ApplyFields()
+{
+    // Nothing is written while any field fails validation.
+    if (!UpdateData(true)) {
+        return E_FAIL;
     }
+    HRESULT result = S_OK;
+    for (std::size_t i = 0; i < FieldCount() && i < m_stored.size(); ++i) {
+        if (!FieldProperty(i)) {
+            continue;
+        }
+        const dialog::FieldValue value = GetField(i);
+        if (value == m_stored[i]) {
+            continue;
+        }
+        const HRESULT hr = WriteField(i, value);
+        if (SUCCEEDED(hr)) {
+            m_stored[i] = value;
+        } else if (SUCCEEDED(result)) {
+            result = hr;
+        }
+    }
+    if (SUCCEEDED(result)) {
+        SetDirty(false);
+    }
+    return result;
 }
 
 STDMETHODIMP PropertyPage::Help(LPCOLESTR)

@@ -60,6 +60,8 @@ protected:
 
 private:
     void ReadProperties();
+    // Apply on an open page: validates all fields, then writes those that changed.
+    HRESULT ApplyFields();
     HRESULT WriteField(std::size_t field, const dialog::FieldValue& value);
 
     com::RefCount m_refs;
