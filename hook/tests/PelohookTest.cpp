@@ -206,15 +206,11 @@ protected:
         delete s_target;
         s_target = nullptr;
     }
+    // Every test starts from the test table, no soft Shift and no keyboard window.
     void SetUp() override
     {
         ASSERT_NE(s_target, nullptr) << "PelohookTarget.exe did not start";
         HandOverTable(One, Two);
-        Dll_Setg_bAxBnShiftDownInHook(0);
-        Dll_Setg_hWndMainInDll(nullptr);
-    }
-    void TearDown() override
-    {
         Dll_Setg_bAxBnShiftDownInHook(0);
         Dll_Setg_hWndMainInDll(nullptr);
     }
