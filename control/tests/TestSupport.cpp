@@ -151,14 +151,8 @@ VARIANT Bstr(const wchar_t* s)
 
 STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv)
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IDispatch)
-        || IsEqualIID(riid, DIID__DPelokeyEvents)) {
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    return pelo::com::QueryFromTable(
+        { { IID_IUnknown, this }, { IID_IDispatch, this }, { DIID__DPelokeyEvents, this } }, riid, ppv);
 }
 
 STDMETHODIMP EventSink::GetTypeInfoCount(UINT* n)
@@ -231,16 +225,11 @@ FakeSite::~FakeSite() = default;
 
 STDMETHODIMP FakeSite::QueryInterface(REFIID riid, void** ppv)
 {
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IOleClientSite)) {
-        *ppv = static_cast<IOleClientSite*>(this);
-    } else if (IsEqualIID(riid, IID_IOleInPlaceSite) || IsEqualIID(riid, IID_IOleWindow)) {
-        *ppv = static_cast<IOleInPlaceSite*>(this);
-    } else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+    auto* client = static_cast<IOleClientSite*>(this);
+    auto* inPlace = static_cast<IOleInPlaceSite*>(this);
+    return pelo::com::QueryFromTable({ { IID_IUnknown, client }, { IID_IOleClientSite, client },
+                                         { IID_IOleInPlaceSite, inPlace }, { IID_IOleWindow, inPlace } },
+        riid, ppv);
 }
 
 STDMETHODIMP FakeSite::SaveObject()

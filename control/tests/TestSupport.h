@@ -5,6 +5,7 @@
 #include "drawing/tests/Canvas.h"
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
+#include "framework/com/ComObject.h"
 
 #include <ocidl.h>
 #include <olectl.h>

@@ -8,6 +8,7 @@
 #include "MessageBoxRecorder.h"
 #include "TestWindow.h"
 #include "framework/ComPtr.h"
+#include "framework/com/ComObject.h"
 #include "framework/com/Module.h"
 
 #include <gtest/gtest.h>
@@ -79,13 +80,7 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
-        if (riid == IID_IUnknown || riid == IID_IDispatch) {
-            *ppv = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        return pelo::com::QueryFromTable({ { IID_IUnknown, this }, { IID_IDispatch, this } }, riid, ppv);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
@@ -163,13 +158,8 @@ public:
     std::vector<DWORD> statusChanges;
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
     {
-        if (riid == IID_IUnknown || riid == IID_IPropertyPageSite) {
-            *ppv = static_cast<IPropertyPageSite*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
+        return pelo::com::QueryFromTable(
+            { { IID_IUnknown, this }, { IID_IPropertyPageSite, this } }, riid, ppv);
     }
     STDMETHODIMP_(ULONG) AddRef() override { return ++m_refs; }
     STDMETHODIMP_(ULONG) Release() override { return --m_refs; }
