@@ -237,7 +237,7 @@ STDMETHODIMP ControlBase::Invoke(
 
 STDMETHODIMP ControlBase::SetClientSite(IOleClientSite* site)
 {
-    if (!site && m_inPlaceActive) {
+    if (!site && InPlaceActive()) {
         (void)InPlaceDeactivate();
     }
     m_clientSite = ComPtr<IOleClientSite>(site);
@@ -264,7 +264,7 @@ STDMETHODIMP ControlBase::SetHostNames(LPCOLESTR, LPCOLESTR)
 STDMETHODIMP ControlBase::Close(DWORD saveOption)
 {
     ComPtr<IUnknown> keepAlive(identity());
-    if (m_inPlaceActive) {
+    if (InPlaceActive()) {
         (void)InPlaceDeactivate();
     }
     if (m_clientSite && m_dirty
@@ -457,7 +457,7 @@ HRESULT ControlBase::InPlaceActivate(LONG verb, LPCRECT posHint) noexcept
     if (!m_clientSite) {
         return E_UNEXPECTED;
     }
-    if (!m_inPlaceActive) {
+    if (!InPlaceActive()) {
         ComPtr<IOleInPlaceSite> site;
         if (FAILED(m_clientSite.As(site))) {
             return OLE_E_NOT_INPLACEACTIVE;
@@ -466,7 +466,6 @@ HRESULT ControlBase::InPlaceActivate(LONG verb, LPCRECT posHint) noexcept
             return verb == OLEIVERB_INPLACEACTIVATE ? E_FAIL : OLE_E_NOT_INPLACEACTIVE;
         }
         m_inPlaceSite = site;
-        m_inPlaceActive = true;
         (void)m_inPlaceSite->OnInPlaceActivate();
     }
     if (!m_window) {
@@ -509,7 +508,7 @@ HRESULT ControlBase::InPlaceActivate(LONG verb, LPCRECT posHint) noexcept
 
 HRESULT ControlBase::UIActivate() noexcept
 {
-    if (!m_inPlaceActive || m_uiActive) {
+    if (!InPlaceActive() || m_uiActive) {
         return S_OK;
     }
     m_uiActive = true;
@@ -543,14 +542,13 @@ STDMETHODIMP ControlBase::ContextSensitiveHelp(BOOL)
 
 STDMETHODIMP ControlBase::InPlaceDeactivate()
 {
-    if (!m_inPlaceActive) {
+    if (!InPlaceActive()) {
         return S_OK;
     }
     ComPtr<IUnknown> keepAlive(identity());
     (void)UIDeactivate();
-    m_inPlaceActive = false;
-    DestroyControlWindow();
     ComPtr<IOleInPlaceSite> site = std::move(m_inPlaceSite);
+    DestroyControlWindow();
     m_frame.reset();
     m_uiWindow.reset();
     if (site) {
@@ -1111,7 +1109,7 @@ void ControlBase::ButtonDblClk(unsigned button) noexcept
 
 void ControlBase::OnLButtonDown(UINT, POINT)
 {
-    if (m_inPlaceActive && !m_uiActive) {
+    if (InPlaceActive() && !m_uiActive) {
         (void)UIActivate();
     }
     if (m_window && ::GetFocus() != m_window.get()) {

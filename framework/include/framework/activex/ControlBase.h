@@ -199,6 +199,8 @@ private:
     HRESULT FinishLoad(HRESULT hr) noexcept;
     HRESULT FinishSave(HRESULT hr, BOOL clearDirty) noexcept;
     void DestroyControlWindow() noexcept;
+    // In-place active exactly while the container's in-place site is held.
+    [[nodiscard]] bool InPlaceActive() const noexcept { return static_cast<bool>(m_inPlaceSite); }
 
     com::ModuleReference m_module;
     com::RefCount m_refs;
@@ -216,7 +218,6 @@ private:
     ComPtr<IAdviseSink> m_viewSink;
     DWORD m_viewAspects = 0;
     DWORD m_viewFlags = 0;
-    bool m_inPlaceActive = false;
     bool m_uiActive = false;
     UniqueHwnd m_window;
 
