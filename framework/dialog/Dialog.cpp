@@ -1,6 +1,7 @@
 #include "framework/dialog/Dialog.h"
 
 #include <cwctype>
+#include <utility>
 
 namespace pelo::dialog {
 
@@ -10,6 +11,23 @@ int SystemMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UI
     return ::MessageBoxW(owner, text, caption, type);
 }
 MessageBoxFunction g_messageBox = &SystemMessageBox;
+
+// Sets a flag for a scope and puts back what it held.
+class FlagScope {
+public:
+    explicit FlagScope(bool& flag) noexcept
+        : m_flag(flag)
+        , m_was(std::exchange(flag, true))
+    {
+    }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+    ~FlagScope() { m_flag = m_was; }
+
+private:
+    bool& m_flag;
+    bool m_was;
+};
 } // namespace
 
 int ShowMessageBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)
@@ -155,13 +173,10 @@ bool Dialog::UpdateData(bool saveAndValidate)
     if (!m_hwnd) {
         return false;
     }
-    const bool outer = !m_exchanging;
-    m_exchanging = true;
+    // The flag goes back even when the exchange throws, or the page would ignore its controls.
+    const FlagScope exchanging(m_exchanging);
     DataExchange dx(*this, saveAndValidate);
     DoDataExchange(dx);
-    if (outer) {
-        m_exchanging = false;
-    }
     return !dx.Failed();
 }
 
