@@ -4,6 +4,7 @@
 #include "drawing/KeyPaint.h"
 #include "framework/activex/DispatchArgs.h"
 #include "framework/com/Variant.h"
+#include "framework/dialog/Dialog.h"
 #include "proppage/AboutBox.h"
 #include "stream/PropertyStream.h"
 
@@ -103,23 +104,6 @@ public:
 private:
     IStream* m_stream;
 };
-
-// Caption of the control's own message boxes: the library's file name without extension.
-std::wstring ApplicationName()
-{
-    wchar_t path[MAX_PATH] = L"";
-    const DWORD n = ::GetModuleFileNameW(pelo::com::ModuleInstance(), path, MAX_PATH);
-    std::wstring name(path, n < MAX_PATH ? n : 0);
-    const auto slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) {
-        name.erase(0, slash + 1);
-    }
-    const auto dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos) {
-        name.erase(dot);
-    }
-    return name;
-}
 
 bool IsPut(WORD flags) noexcept
 {
@@ -305,8 +289,8 @@ void CPelokeyCtrl::OnNKeyStyleChanged()
         valid = false;
         break;
     }
-    const std::wstring caption = ApplicationName();
-    ::MessageBoxW(ControlWindow(), text, caption.c_str(), MB_OK);
+    pelo::dialog::ShowMessageBox(
+        ControlWindow(), text, pelo::dialog::ModuleName(pelo::com::ModuleInstance()), MB_OK);
     if (valid) {
         SetModifiedFlag();
     } else {

@@ -111,6 +111,22 @@ bool ParseInteger(const std::wstring& text, long long minValue, long long maxVal
     return true;
 }
 
+std::wstring ModuleName(HMODULE module)
+{
+    wchar_t path[MAX_PATH] = L"";
+    const DWORD n = ::GetModuleFileNameW(module, path, MAX_PATH);
+    std::wstring name(path, n < MAX_PATH ? n : 0);
+    const auto slash = name.find_last_of(L"\\/");
+    if (slash != std::wstring::npos) {
+        name.erase(0, slash + 1);
+    }
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) {
+        name.erase(dot);
+    }
+    return name;
+}
+
 std::wstring ControlText(HWND control)
 {
     const int length = ::GetWindowTextLengthW(control);
@@ -200,11 +216,7 @@ std::wstring Dialog::MessageCaption() const
             return title;
         }
     }
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(m_module, path, MAX_PATH);
-    std::wstring name = path;
-    name = name.substr(name.find_last_of(L"\\/") + 1);
-    return name.substr(0, name.find_last_of(L'.'));
+    return ModuleName(m_module);
 }
 
 BOOL Dialog::OnInitDialog()

@@ -55,6 +55,10 @@ std::wstring MaxCharsMessage(int maxChars);
 bool ParseInteger(
     const std::wstring& text, long long minValue, long long maxValue, long long& value) noexcept;
 
+// The module's file name without folder and extension: the caption of messages from a window
+// without a caption of its own.
+std::wstring ModuleName(HMODULE module);
+
 std::wstring ControlText(HWND control);
 // Sets the text only when it differs, so an unchanged field sends no change notification.
 void SetControlText(HWND control, const std::wstring& text);
