@@ -123,9 +123,8 @@ STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL)
     if (Hwnd()) {
         return E_UNEXPECTED;
     }
-    const HRESULT hr = com::CallNoThrow([&] { return Create(parent) ? S_OK : E_FAIL; }, E_OUTOFMEMORY);
-    if (FAILED(hr)) {
-        return hr;
+    if (!Create(parent)) {
+        return E_FAIL;
     }
     if (rect) {
         ::MoveWindow(Hwnd(), rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, TRUE);
