@@ -16,7 +16,6 @@ namespace {
 
 constexpr int Keys = 37;
 constexpr int Rounds = 100;
-constexpr wchar_t ControlClassText[] = L"{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {

@@ -11,8 +11,6 @@ using namespace pelokey::test;
 
 namespace {
 
-constexpr wchar_t ControlClassText[] = L"{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
-
 struct Atl {
     HMODULE module = nullptr;
     const wchar_t* windowClass = nullptr;

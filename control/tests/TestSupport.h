@@ -17,6 +17,9 @@
 
 namespace pelokey::test {
 
+// The control's class identifier as text, the name containers create it by.
+inline constexpr wchar_t ControlClassText[] = L"{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
+
 // Pelokey.ocx from the folder of the test program, loaded once for the process.
 HMODULE ControlLibrary();
 // A new control through the library's own class object (no registry involved).
