@@ -1,13 +1,4 @@
-# Cross build for Windows (i686) with mingw-w64; tests run under Wine.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross build for Windows (i686) with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(PELO_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${PELO_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${PELO_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${PELO_TRIPLE}-windres)
-set(PELO_WIDL ${PELO_TRIPLE}-widl)
-set(CMAKE_FIND_ROOT_PATH /usr/${PELO_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-exec.sh)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)

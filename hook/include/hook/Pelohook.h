@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <cstddef>
-
 #include "framework/Object.h"
 #include "scheme/KeyMapFangAn.h"
 
@@ -23,16 +21,6 @@ public:
 
     int StartHook(); // 1 installed (or already installed by this process), 0 failed
     int StopHook(); // nonzero removed, 0 no hook or failure
-
-    // Objects live on the process heap whichever module creates or deletes them, so the
-    // library, which has no C++ runtime of its own, can hold the deleting destructor.
-    static void* operator new(std::size_t size) noexcept { return ::HeapAlloc(::GetProcessHeap(), 0, size); }
-    static void operator delete(void* p) noexcept
-    {
-        if (p != nullptr) {
-            ::HeapFree(::GetProcessHeap(), 0, p);
-        }
-    }
 };
 
 PELOHOOK_API void Dll_SetFangAnInHook(CKeyMapFangAn* pFangAn);
