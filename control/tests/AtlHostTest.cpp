@@ -68,6 +68,22 @@ protected:
         ::OleUninitialize();
     }
 
+    // An ATL container window at (x, y) hosting a key created by class identifier; the control
+    // it hosts, or none.
+    ComPtr<IUnknown> HostKey(int x, int y, HWND* containerOut = nullptr)
+    {
+        HWND ax = ::CreateWindowExW(0, atl.windowClass, ControlClassText, WS_CHILD | WS_VISIBLE, x, y, 33, 33,
+            parent.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ComPtr<IUnknown> control;
+        if (ax != nullptr) {
+            EXPECT_EQ(atl.getControl(ax, control.put()), S_OK);
+        }
+        if (containerOut) {
+            *containerOut = ax;
+        }
+        return control;
+    }
+
     HWND ControlWindowOf(IUnknown* control)
     {
         HWND hwnd = nullptr;
@@ -88,11 +104,9 @@ protected:
 
 TEST_F(PelokeyAtlHost, AxWindow_CreatesShowsSizesAndHearsClick)
 {
-    HWND ax = ::CreateWindowExW(0, atl.windowClass, ControlClassText, WS_CHILD | WS_VISIBLE, 5, 5, 33, 33,
-        parent.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    HWND ax = nullptr;
+    const ComPtr<IUnknown> control = HostKey(5, 5, &ax);
     ASSERT_NE(ax, nullptr);
-    ComPtr<IUnknown> control;
-    ASSERT_EQ(atl.getControl(ax, control.put()), S_OK);
     ASSERT_TRUE(control);
     const HWND hwnd = ControlWindowOf(control.get());
     ASSERT_NE(hwnd, nullptr) << "the container activated the control in place";
@@ -158,11 +172,8 @@ TEST_F(PelokeyAtlHost, CreateControl_LoadsTheGivenStream)
 TEST_F(PelokeyAtlHost, ContainerGone_NothingOfTheLibraryStaysAlive)
 {
     {
-        HWND ax = ::CreateWindowExW(0, atl.windowClass, ControlClassText, WS_CHILD | WS_VISIBLE, 0, 0, 33, 33,
-            parent.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
-        ASSERT_NE(ax, nullptr);
-        ComPtr<IUnknown> control;
-        ASSERT_EQ(atl.getControl(ax, control.put()), S_OK);
+        const ComPtr<IUnknown> control = HostKey(0, 0);
+        ASSERT_TRUE(control);
         EventSink sink;
         Advise advise(control.get(), pelokey::DIID__DPelokeyEvents, &sink);
         ASSERT_EQ(advise.result(), S_OK);
