@@ -28,11 +28,16 @@ function(pelo_target_defaults target)
   endif()
 endfunction()
 
-# pelo_add_gtest(target): a GoogleTest program whose tests ctest runs (under Wine when
-# cross-compiling). Tests are listed when ctest runs, so building needs no Wine.
+# pelo_add_gtest(target [SOURCES ...] [LIBS ...]): a GoogleTest program whose tests ctest runs
+# (under Wine when cross-compiling); with SOURCES the program is created here. Tests are listed
+# when ctest runs, so building needs no Wine.
 function(pelo_add_gtest target)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  if(T_SOURCES)
+    add_executable(${target} ${T_SOURCES})
+  endif()
   pelo_target_defaults(${target})
-  target_link_libraries(${target} PRIVATE GTest::gtest_main)
+  target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
                        PROPERTIES TIMEOUT 180)
