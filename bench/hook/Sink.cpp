@@ -44,14 +44,11 @@ LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        return 2;
-    }
     SharedObjects shared;
-    if (!OpenSharedObjects(argv[1], "state", "done", shared)) {
+    g_state = OpenSharedFromArgs<SinkState>(argc, argv, "state", "done", shared);
+    if (!g_state) {
         return 3;
     }
-    g_state = shared.As<SinkState>();
     g_done = shared.signal.get();
 
     pelo::UniqueHwnd sink

@@ -58,6 +58,18 @@ inline bool OpenSharedObjects(
     return out.view && out.ready && out.signal;
 }
 
+// The helper's side, from its command line (argv[1] names the objects): the shared view as T,
+// or null when the arguments or the objects are missing.
+template <typename T>
+T* OpenSharedFromArgs(
+    int argc, char** argv, const char* mappingName, const char* signalName, SharedObjects& out)
+{
+    if (argc < 2 || !OpenSharedObjects(argv[1], mappingName, signalName, out)) {
+        return nullptr;
+    }
+    return out.As<T>();
+}
+
 // The folder of this program, with its trailing separator.
 inline std::string ExeDirectory()
 {

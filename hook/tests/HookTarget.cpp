@@ -71,14 +71,11 @@ LRESULT CALLBACK TopProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 int main(int argc, char** argv)
 {
-    if (argc < 2) {
-        return 2;
-    }
     SharedObjects shared;
-    if (!OpenSharedObjects(argv[1], "log", "sentinel", shared)) {
+    g_log = OpenSharedFromArgs<TargetLog>(argc, argv, "log", "sentinel", shared);
+    if (!g_log) {
         return 3;
     }
-    g_log = shared.As<TargetLog>();
     g_sentinel = shared.signal.get();
 
     pelo::UniqueHwnd top = CreateHelperWindow(
