@@ -1,17 +1,25 @@
-// Dialogs from template resources: the object owns its window and is bound to it on
-// WM_INITDIALOG; handlers and data exchange are declared as tables of rows that name a member
-// function or member variable of the derived class, so the compiler checks every row.
+// Dialogs from template resources: the object owns its window and is bound to it from the
+// window's first message; handlers and data exchange are declared as tables of rows that name a
+// member function or member variable of the derived class, so the compiler checks every row.
 #pragma once
 
 #include <windows.h>
 
+#include <oaidl.h>
+
 #include <climits>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "framework/UniqueHandle.h"
+#include "framework/window/Window.h"
+
+namespace pelo::container {
+class ControlContainer;
+}
 
 namespace pelo::dialog {
 
@@ -172,53 +180,45 @@ private:
     int m_maxChars = 0;
 };
 
-// Handler rows. A message row answers one message; a command row one (control id, notification
-// code) pair of WM_COMMAND; a notify row one (control id, code) pair of WM_NOTIFY.
-template <class D> struct MessageRow {
-    UINT message;
-    INT_PTR (D::*handler)(WPARAM, LPARAM);
-};
-template <class D> struct CommandRow {
-    int id;
-    int code;
-    void (D::*handler)();
-};
-template <class D> struct NotifyRow {
-    int id;
-    UINT code;
-    LRESULT (D::*handler)(NMHDR*);
-};
-template <class D> struct HandlerTable {
-    std::vector<MessageRow<D>> messages;
-    std::vector<CommandRow<D>> commands;
-    std::vector<NotifyRow<D>> notifications;
-};
+// Handler rows and tables are the window layer's (see framework/window/Handlers.h): message,
+// command, notify, registered-message, command-range, command-state and control-event rows.
+using window::CommandRangeRow;
+using window::CommandRow;
+using window::CommandState;
+using window::CommandStateRow;
+using window::EventRow;
+using window::HandlerTable;
+using window::MessageRow;
+using window::NotifyRow;
+using window::RegisteredMessageRow;
 
-class Dialog {
+// A dialog from a template resource. The object is bound to its window at the window's first
+// message, before WM_INITDIALOG; the template's ActiveX controls are created, loaded and
+// activated before OnInitDialog runs, and closed when the window is destroyed.
+class Dialog : public window::Window {
 public:
-    Dialog(HINSTANCE module, UINT templateId) noexcept
-        : m_module(module)
-        , m_templateId(templateId)
-    {
-    }
-    Dialog(const Dialog&) = delete;
-    Dialog& operator=(const Dialog&) = delete;
-    virtual ~Dialog();
+    Dialog(HINSTANCE module, UINT templateId) noexcept;
+    ~Dialog() override;
 
-    // Runs the dialog modally; returns the EndDialog result, or -1 when it cannot be created.
-    INT_PTR DoModal(HWND parent) noexcept;
+    // Runs the dialog in a modal loop of its own: the owner (parent's top-level window, or the
+    // application's main window when there is no parent) is disabled meanwhile. Returns the
+    // EndDialog result, or -1 when the dialog cannot be created (template missing, or an ActiveX
+    // control that cannot be created: OnInitDialog has not run then). A WM_QUIT ends the loop
+    // with IDCANCEL and is posted again.
+    INT_PTR DoModal(HWND parent = nullptr) noexcept;
     // Creates the dialog modelessly (a child when the template says WS_CHILD); the object owns it.
     bool Create(HWND parent) noexcept;
-    void Destroy() noexcept;
 
-    [[nodiscard]] HWND Hwnd() const noexcept { return m_hwnd; }
     [[nodiscard]] HINSTANCE Module() const noexcept { return m_module; }
     [[nodiscard]] UINT TemplateId() const noexcept { return m_templateId; }
-    [[nodiscard]] HWND Item(int id) const noexcept { return ::GetDlgItem(m_hwnd, id); }
+    [[nodiscard]] HWND Item(int id) const noexcept { return ::GetDlgItem(Hwnd(), id); }
+    // The dispatch interface of the ActiveX control with this id (no new reference), or nullptr.
+    [[nodiscard]] IDispatch* ControlDispatch(int id) const noexcept;
 
     // Runs DoDataExchange in one direction; false when validation stopped it.
     bool UpdateData(bool saveAndValidate);
     [[nodiscard]] bool InExchange() const noexcept { return m_exchanging; }
+    // Ends a modal run with result (the loop returns it), or destroys a modeless dialog.
     void EndDialog(INT_PTR result) noexcept;
 
     // Caption of the framework's validation warnings.
@@ -231,34 +231,51 @@ public:
     [[nodiscard]] virtual FieldValue GetField(std::size_t) const { return 0; }
     virtual void SetField(std::size_t, const FieldValue&) { }
 
+    // The name of the window class of dialogs created through this layer.
+    static constexpr const wchar_t* WindowClassName = L"PeloDialog";
+
 protected:
     virtual BOOL OnInitDialog();
     virtual void DoDataExchange(DataExchange&) { }
     virtual void OnOK();
     virtual void OnCancel();
-    // The derived class's tables; true when a row handled the message.
-    virtual bool DispatchTable(UINT, WPARAM, LPARAM, INT_PTR&) { return false; }
     // Sees every WM_COMMAND before the tables; true swallows it.
     virtual bool FilterCommand(int /*id*/, int /*code*/, HWND /*control*/) { return false; }
-    virtual INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // An event fired by a hosted ActiveX control; true when a row handled it.
+    virtual bool DispatchEvent(int /*id*/, DISPID /*dispid*/) { return false; }
+
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // The dialog's keyboard interface (IsDialogMessage) for messages to it and its children.
+    bool PreTranslateMessage(MSG& msg) override;
+    void OnFinalMessage() override;
 
 private:
-    static INT_PTR CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
+    struct Creation;
+    static LRESULT CALLBACK ClassProc(HWND, UINT, WPARAM, LPARAM);
+    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+    // Loads and prepares the template, creates the window and its controls; nullptr on failure.
+    HWND CreateFromTemplate(HWND owner) noexcept;
+    INT_PTR RunModalLoop(HWND owner) noexcept;
+    LRESULT OnInitDialogMessage();
 
     HINSTANCE m_module;
     UINT m_templateId;
-    HWND m_hwnd = nullptr;
-    UniqueHwnd m_owned; // modeless windows only
+    std::unique_ptr<Creation> m_creation; // between CreateFromTemplate and WM_INITDIALOG
+    std::unique_ptr<container::ControlContainer> m_controls;
+    bool m_controlsFailed = false;
     bool m_modal = false;
+    bool m_ended = false;
+    INT_PTR m_result = 0;
     bool m_exchanging = false;
 };
 
 // Binds the derived class D's tables: D provides `static const HandlerTable<D>& Handlers()` and
 // `static const std::vector<ExchangeRow<D>>& ExchangeRows()`. Base lets a specialised dialog
 // (such as a property page) sit between Dialog and D.
-template <class D, class Base = Dialog> class DialogT : public Base {
+template <class D, class Base = Dialog> class DialogT : public window::WindowT<D, Base> {
 public:
-    using Base::Base;
+    using window::WindowT<D, Base>::WindowT;
 
     std::size_t FieldCount() const override { return D::ExchangeRows().size(); }
     int FieldControl(std::size_t i) const override { return D::ExchangeRows().at(i).ControlId(); }
@@ -282,33 +299,11 @@ protected:
             }
         }
     }
-
-    bool DispatchTable(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override
+    bool DispatchEvent(int id, DISPID dispid) override
     {
-        D& self = static_cast<D&>(*this);
-        const HandlerTable<D>& table = D::Handlers();
-        if (message == WM_COMMAND) {
-            const int id = LOWORD(wParam), code = HIWORD(wParam);
-            for (const CommandRow<D>& row : table.commands) {
-                if (row.id == id && row.code == code) {
-                    (self.*row.handler)();
-                    result = TRUE;
-                    return true;
-                }
-            }
-        } else if (message == WM_NOTIFY) {
-            auto* header = reinterpret_cast<NMHDR*>(lParam);
-            for (const NotifyRow<D>& row : table.notifications) {
-                if (header && row.id == static_cast<int>(header->idFrom) && row.code == header->code) {
-                    ::SetWindowLongPtrW(this->Hwnd(), DWLP_MSGRESULT, (self.*row.handler)(header));
-                    result = TRUE;
-                    return true;
-                }
-            }
-        }
-        for (const MessageRow<D>& row : table.messages) {
-            if (row.message == message) {
-                result = (self.*row.handler)(wParam, lParam);
+        for (const EventRow<D>& row : D::Handlers().events) {
+            if (row.id == id && row.dispid == dispid) {
+                (static_cast<D&>(*this).*row.handler)();
                 return true;
             }
         }
