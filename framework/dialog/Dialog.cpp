@@ -1,5 +1,8 @@
 #include "framework/dialog/Dialog.h"
 
+#include "framework/container/ControlContainer.h"
+#include "framework/window/Application.h"
+
 #include <cwctype>
 #include <utility>
 
@@ -146,47 +149,205 @@ void SetControlText(HWND control, const std::wstring& text)
     }
 }
 
+namespace {
+
+// The dialog whose window is being created on this thread, taken by the window's first message.
+thread_local Dialog* t_creating = nullptr;
+
+// Where a dialog window keeps its object: after the dialog manager's own bytes.
+constexpr int BindingSlot = DLGWINDOWEXTRA;
+
+// The dialog class of this layer in a module: the system dialog class's look, our procedure.
+bool RegisterDialogClass(HINSTANCE module, WNDPROC proc)
+{
+    WNDCLASSEXW wc {};
+    wc.cbSize = sizeof wc;
+    if (::GetClassInfoExW(module, Dialog::WindowClassName, &wc)) {
+        if (wc.lpfnWndProc == proc) {
+            return true;
+        }
+        // Left behind by an earlier copy of this code (a library since unloaded).
+        if (!::UnregisterClassW(Dialog::WindowClassName, module)) {
+            return false;
+        }
+    }
+    wc = WNDCLASSEXW {};
+    wc.cbSize = sizeof wc;
+    if (!::GetClassInfoExW(nullptr, MAKEINTRESOURCEW(0x8002), &wc)) { // the system's "#32770"
+        wc.style = CS_DBLCLKS | CS_SAVEBITS;
+        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    }
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.cbClsExtra = 0;
+    wc.cbWndExtra = DLGWINDOWEXTRA + sizeof(Dialog*);
+    wc.hInstance = module;
+    wc.lpszMenuName = nullptr;
+    wc.lpszClassName = Dialog::WindowClassName;
+    return ::RegisterClassExW(&wc) != 0;
+}
+
+} // namespace
+
+// What creation hands to WM_INITDIALOG: the template without its ActiveX controls, and those
+// controls with their persisted state.
+struct Dialog::Creation {
+    container::PreparedTemplate prepared;
+    std::vector<container::InitRecord> records;
+};
+
+Dialog::Dialog(HINSTANCE module, UINT templateId) noexcept
+    : m_module(module)
+    , m_templateId(templateId)
+{
+}
+
 Dialog::~Dialog()
 {
     Destroy();
 }
 
+IDispatch* Dialog::ControlDispatch(int id) const noexcept
+{
+    return m_controls ? m_controls->Dispatch(id) : nullptr;
+}
+
+HWND Dialog::CreateFromTemplate(HWND owner) noexcept
+{
+    try {
+        const HRSRC resource = ::FindResourceW(m_module, MAKEINTRESOURCEW(m_templateId), MAKEINTRESOURCEW(5));
+        const HGLOBAL loaded = resource ? ::LoadResource(m_module, resource) : nullptr;
+        const void* data = loaded ? ::LockResource(loaded) : nullptr;
+        if (!data) {
+            return nullptr;
+        }
+        auto creation = std::make_unique<Creation>();
+        const std::u16string className(reinterpret_cast<const char16_t*>(WindowClassName));
+        if (!container::PrepareDialogTemplate(
+                data, ::SizeofResource(m_module, resource), className, creation->prepared)) {
+            return nullptr;
+        }
+        if (!creation->prepared.controls.empty()
+            && !container::LoadDialogInit(m_module, MAKEINTRESOURCEW(m_templateId), creation->records)) {
+            return nullptr;
+        }
+        if (!RegisterDialogClass(m_module, &Dialog::ClassProc)) {
+            return nullptr;
+        }
+        m_creation = std::move(creation);
+    } catch (...) {
+        return nullptr;
+    }
+    m_controlsFailed = false;
+    Dialog* const outer = std::exchange(t_creating, this);
+    const HWND hwnd = ::CreateDialogIndirectParamW(m_module,
+        reinterpret_cast<const DLGTEMPLATE*>(m_creation->prepared.bytes.data()), owner, &Dialog::DialogProc,
+        0);
+    t_creating = outer;
+    m_creation.reset();
+    // Creation fails as a whole when a control could not be made (the window is gone then).
+    if (!hwnd || Hwnd() != hwnd || m_controlsFailed) {
+        if (Hwnd()) {
+            ::DestroyWindow(Hwnd());
+        }
+        return nullptr;
+    }
+    return hwnd;
+}
+
 INT_PTR Dialog::DoModal(HWND parent) noexcept
 {
+    if (Hwnd()) {
+        return -1;
+    }
+    // A dialog without a parent belongs to the application's main window, so that it never
+    // opens behind a topmost main window.
+    HWND owner = parent;
+    if (!owner) {
+        if (const window::Application* app = window::Application::Current()) {
+            owner = app->MainWindow();
+        }
+    }
+    if (owner && !::IsWindow(owner)) {
+        owner = nullptr;
+    }
+    while (owner && (::GetWindowLongW(owner, GWL_STYLE) & (WS_POPUP | WS_CHILD)) == WS_CHILD) {
+        const HWND up = ::GetParent(owner);
+        if (!up) {
+            break;
+        }
+        owner = up;
+    }
+    const bool disabled = owner && ::IsWindowEnabled(owner);
+    if (disabled) {
+        ::EnableWindow(owner, FALSE);
+    }
     m_modal = true;
-    const INT_PTR result = ::DialogBoxParamW(m_module, MAKEINTRESOURCEW(m_templateId), parent,
-        &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
+    m_ended = false;
+    m_result = 0;
+    INT_PTR result = -1;
+    if (const HWND hwnd = CreateFromTemplate(owner)) {
+        result = RunModalLoop(hwnd);
+        // The owner is enabled before the dialog goes, so that it, not another window, is activated.
+        if (disabled) {
+            ::EnableWindow(owner, TRUE);
+        }
+        if (Hwnd() == hwnd) {
+            ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            ::DestroyWindow(hwnd);
+        }
+    } else if (disabled) {
+        ::EnableWindow(owner, TRUE);
+    }
     m_modal = false;
+    m_ended = false;
     return result;
+}
+
+INT_PTR Dialog::RunModalLoop(HWND hwnd) noexcept
+{
+    // Like the system's dialog box, a modal dialog is shown when its queue first runs empty.
+    bool shown = ::IsWindowVisible(hwnd) != FALSE;
+    MSG msg {};
+    while (!m_ended && Hwnd() == hwnd) {
+        if (!shown && !::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            ::ShowWindow(hwnd, SW_SHOWNORMAL);
+            shown = true;
+            continue;
+        }
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return m_ended ? m_result : IDCANCEL;
+        }
+        if (got == -1) {
+            break;
+        }
+        if (!window::Window::PreTranslate(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    return m_ended ? m_result : IDCANCEL;
 }
 
 bool Dialog::Create(HWND parent) noexcept
 {
-    if (m_hwnd) {
+    if (Hwnd()) {
         return false;
     }
     m_modal = false;
-    const HWND hwnd = ::CreateDialogParamW(m_module, MAKEINTRESOURCEW(m_templateId), parent,
-        &Dialog::StaticProc, reinterpret_cast<LPARAM>(this));
-    if (!hwnd) {
+    if (!CreateFromTemplate(parent)) {
         return false;
     }
-    // The window may already be gone if initialisation destroyed it.
-    if (m_hwnd == hwnd) {
-        m_owned.reset(hwnd);
-    }
-    return m_hwnd != nullptr;
-}
-
-void Dialog::Destroy() noexcept
-{
-    // WM_NCDESTROY clears the binding while the owner lets go of the window.
-    m_owned.reset();
+    OwnWindow();
+    return Hwnd() != nullptr;
 }
 
 bool Dialog::UpdateData(bool saveAndValidate)
 {
-    if (!m_hwnd) {
+    if (!Hwnd()) {
         return false;
     }
     // The flag goes back even when the exchange throws, or the page would ignore its controls.
@@ -198,11 +359,14 @@ bool Dialog::UpdateData(bool saveAndValidate)
 
 void Dialog::EndDialog(INT_PTR result) noexcept
 {
-    if (!m_hwnd) {
+    if (!Hwnd()) {
         return;
     }
     if (m_modal) {
-        ::EndDialog(m_hwnd, result);
+        m_result = result;
+        m_ended = true;
+        // Wakes the loop when this was not called from one of its messages.
+        ::PostMessageW(Hwnd(), WM_NULL, 0, 0);
     } else {
         Destroy();
     }
@@ -210,8 +374,8 @@ void Dialog::EndDialog(INT_PTR result) noexcept
 
 std::wstring Dialog::MessageCaption() const
 {
-    if (m_hwnd && (::GetWindowLongW(m_hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
-        std::wstring title = ControlText(m_hwnd);
+    if (Hwnd() && (::GetWindowLongW(Hwnd(), GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+        std::wstring title = ControlText(Hwnd());
         if (!title.empty()) {
             return title;
         }
@@ -237,52 +401,116 @@ void Dialog::OnCancel()
     EndDialog(IDCANCEL);
 }
 
-INT_PTR Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT Dialog::OnInitDialogMessage()
 {
-    if (message == WM_COMMAND
-        && FilterCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
-        return TRUE;
+    if (m_creation && !m_creation->prepared.controls.empty()) {
+        HRESULT hr = E_OUTOFMEMORY;
+        try {
+            m_controls = std::make_unique<container::ControlContainer>();
+            hr = m_controls->Create(Hwnd(), m_creation->prepared.controls, m_creation->records,
+                [this](int id, DISPID dispid, DISPPARAMS*) { (void)DispatchEvent(id, dispid); });
+        } catch (...) {
+            hr = E_OUTOFMEMORY;
+        }
+        if (FAILED(hr)) {
+            // The derived initialisation never sees a dialog without its controls.
+            m_controlsFailed = true;
+            ::DestroyWindow(Hwnd());
+            return FALSE;
+        }
     }
-    INT_PTR result = FALSE;
+    return OnInitDialog();
+}
+
+LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialogMessage();
+    case WM_COMMAND:
+        if (FilterCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam))) {
+            return 0;
+        }
+        break;
+    case WM_INITMENUPOPUP:
+        if (!HIWORD(lParam)) {
+            UpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
+        }
+        break;
+    case WM_DESTROY: {
+        // The controls close while their windows still exist, after the derived class's handler.
+        LRESULT result = 0;
+        if (!DispatchTable(message, wParam, lParam, result)) {
+            result = Default();
+        }
+        if (m_controls) {
+            m_controls->Destroy();
+        }
+        return result;
+    }
+    default:
+        break;
+    }
+    LRESULT result = 0;
     if (DispatchTable(message, wParam, lParam, result)) {
         return result;
     }
-    if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-        if (LOWORD(wParam) == IDOK) {
+    if (message == WM_COMMAND) {
+        const int id = LOWORD(wParam), code = HIWORD(wParam);
+        if (code == BN_CLICKED && id == IDOK) {
             OnOK();
-            return TRUE;
+            return 0;
         }
-        if (LOWORD(wParam) == IDCANCEL) {
+        if (code == BN_CLICKED && id == IDCANCEL) {
             OnCancel();
-            return TRUE;
+            return 0;
+        }
+        if (window::IsPlainCommand(code, lParam)) {
+            if (window::Application* app = window::Application::Current(); app && app->OnCommand(id)) {
+                return 0;
+            }
         }
     }
+    return Default();
+}
+
+LRESULT Dialog::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::DefDlgProcW(Hwnd(), message, wParam, lParam);
+}
+
+bool Dialog::PreTranslateMessage(MSG& msg)
+{
+    return Hwnd() && ::IsDialogMessageW(Hwnd(), &msg);
+}
+
+void Dialog::OnFinalMessage()
+{
+    m_controls.reset();
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND, UINT, WPARAM, LPARAM)
+{
+    // Everything is handled by the window procedure before the dialog manager's default.
     return FALSE;
 }
 
-INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK Dialog::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    try {
-        if (message == WM_INITDIALOG) {
-            auto* self = reinterpret_cast<Dialog*>(lParam);
-            ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
-            self->m_hwnd = hwnd;
-            return self->OnInitDialog();
-        }
-        auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
-        if (!self) {
-            return FALSE;
-        }
-        if (message == WM_NCDESTROY) {
-            ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
-            self->m_hwnd = nullptr;
-            (void)self->m_owned.release();
-            return FALSE;
-        }
-        return self->WindowProc(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
+    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, BindingSlot));
+    if (!self && t_creating) {
+        // The first message of the window being created: bind before anything else runs.
+        self = std::exchange(t_creating, nullptr);
+        ::SetWindowLongPtrW(hwnd, BindingSlot, reinterpret_cast<LONG_PTR>(self));
+        self->Bind(hwnd);
     }
+    if (!self) {
+        return ::DefDlgProcW(hwnd, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        ::SetWindowLongPtrW(hwnd, BindingSlot, 0);
+    }
+    return self->HandleMessage(message, wParam, lParam);
 }
 
 namespace {

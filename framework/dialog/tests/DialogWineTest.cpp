@@ -60,7 +60,7 @@ protected:
     }
 
 private:
-    INT_PTR OnApp(WPARAM w, LPARAM l)
+    LRESULT OnApp(WPARAM w, LPARAM l)
     {
         calls.push_back(L"app " + std::to_wstring(w) + L" " + std::to_wstring(l));
         return TRUE;

@@ -256,7 +256,7 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     // Loads and prepares the template, creates the window and its controls; nullptr on failure.
     HWND CreateFromTemplate(HWND owner) noexcept;
-    INT_PTR RunModalLoop(HWND owner) noexcept;
+    INT_PTR RunModalLoop(HWND hwnd) noexcept;
     LRESULT OnInitDialogMessage();
 
     HINSTANCE m_module;

@@ -71,11 +71,13 @@ protected:
     // Whether a command handler anywhere on the route (this window, then the application) takes id.
     [[nodiscard]] bool CommandRouteHandles(int id) const;
 
-    // Binding, for classes that create their windows in their own way. Bind at the first message;
-    // HandleMessage runs one message for a bound window; Unbind after WM_NCDESTROY.
+    // Binding, for classes that create their windows in their own way: Bind at the first message,
+    // then HandleMessage for every message; handling WM_NCDESTROY unbinds and calls OnFinalMessage.
     void Bind(HWND hwnd) noexcept;
     void Unbind() noexcept;
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    // The object owns its bound window from now on (destroys it with itself).
+    void OwnWindow() noexcept;
 
 private:
     static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
