@@ -5,6 +5,7 @@
 #include "drawing/tests/Canvas.h"
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
+#include "framework/activex/DispatchCall.h"
 #include "framework/com/ComObject.h"
 
 #include <ocidl.h>
@@ -42,13 +43,11 @@ private:
 pelo::ComPtr<IStream> StreamOf(const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> BytesOf(IStream* stream);
 
-// Invoke helpers by dispatch identifier.
-HRESULT PutProperty(IDispatch* d, DISPID id, VARIANT value);
-HRESULT GetProperty(IDispatch* d, DISPID id, VARIANT* result);
-HRESULT CallMethod(IDispatch* d, DISPID id, std::vector<VARIANT> args = {}, VARIANT* result = nullptr);
-VARIANT I2(short v);
-VARIANT Bool(bool v);
-VARIANT Bstr(const wchar_t* s); // owned by the test's VARIANT; cleared by PutProperty
+// The control's members by dispatch identifier, as every host calls them.
+using pelo::activex::CallMethod;
+using pelo::activex::GetProperty;
+using pelo::activex::PutProperty;
+using pelo::com::Variant;
 
 // Records every call of the event interface.
 #pragma GCC diagnostic push
