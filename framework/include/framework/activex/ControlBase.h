@@ -193,6 +193,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HRESULT InPlaceActivate(LONG verb, LPCRECT posHint) noexcept;
+    // Creates the control window in parent at pos and routes its messages to this control.
+    HRESULT CreateControlWindow(HWND parent, const RECT& pos) noexcept;
     HRESULT UIActivate() noexcept;
     HRESULT DispatchTypeInfo(ITypeInfo** info) noexcept;
     HRESULT ResetState() noexcept;
