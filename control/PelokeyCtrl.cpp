@@ -2,6 +2,7 @@
 
 #include "PelokeyIds.h"
 #include "drawing/KeyPaint.h"
+#include "framework/Module.h"
 #include "framework/activex/DispatchArgs.h"
 #include "framework/com/Variant.h"
 #include "framework/dialog/Dialog.h"
@@ -289,8 +290,7 @@ void CPelokeyCtrl::OnNKeyStyleChanged()
         valid = false;
         break;
     }
-    pelo::dialog::ShowMessageBox(
-        ControlWindow(), text, pelo::dialog::ModuleName(pelo::com::ModuleInstance()), MB_OK);
+    pelo::dialog::ShowMessageBox(ControlWindow(), text, pelo::ModuleName(pelo::com::ModuleInstance()), MB_OK);
     if (valid) {
         SetModifiedFlag();
     } else {

@@ -3,6 +3,7 @@
 #include "framework/activex/ControlBase.h"
 
 #include "ControlInternal.h"
+#include "framework/Module.h"
 #include "framework/com/ComObject.h"
 #include "framework/com/NoThrow.h"
 
@@ -18,12 +19,10 @@ HRESULT GetModuleTypeLib(ITypeLib** lib) noexcept
     }
     *lib = nullptr;
     if (!g_typeLib) {
-        wchar_t path[MAX_PATH];
-        const DWORD n = ::GetModuleFileNameW(com::ModuleInstance(), path, MAX_PATH);
-        if (n == 0 || n >= MAX_PATH) {
-            return E_FAIL;
-        }
-        const HRESULT hr = ::LoadTypeLibEx(path, REGKIND_NONE, &g_typeLib);
+        const HRESULT hr = com::CallNoThrow([] {
+            const std::wstring path = ModulePath(com::ModuleInstance());
+            return path.empty() ? E_FAIL : ::LoadTypeLibEx(path.c_str(), REGKIND_NONE, &g_typeLib);
+        });
         if (FAILED(hr)) {
             return hr;
         }

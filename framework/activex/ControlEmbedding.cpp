@@ -2,6 +2,9 @@
 // IOleInPlaceActiveObject, IOleControl, IQuickActivate, and the property frame of the control's pages.
 #include "framework/activex/ControlBase.h"
 
+#include "framework/Module.h"
+#include "framework/com/NoThrow.h"
+
 #include <cstddef>
 
 namespace pelo::activex {
@@ -158,20 +161,20 @@ STDMETHODIMP ControlBase::GetUserType(DWORD, LPOLESTR* type)
         return E_POINTER;
     }
     *type = nullptr;
-    const wchar_t* text = nullptr;
-    const int length = ::LoadStringW(
-        com::ModuleInstance(), m_description.userTypeNameId, reinterpret_cast<LPWSTR>(&text), 0);
-    if (length <= 0) {
-        return ::OleRegGetUserType(*m_description.clsid, USERCLASSTYPE_FULL, type);
-    }
-    auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc((static_cast<SIZE_T>(length) + 1) * sizeof(wchar_t)));
-    if (!copy) {
-        return E_OUTOFMEMORY;
-    }
-    ::CopyMemory(copy, text, static_cast<SIZE_T>(length) * sizeof(wchar_t));
-    copy[length] = L'\0';
-    *type = copy;
-    return S_OK;
+    return com::CallNoThrow([&] {
+        const std::wstring name = ModuleString(com::ModuleInstance(), m_description.userTypeNameId);
+        if (name.empty()) {
+            return ::OleRegGetUserType(*m_description.clsid, USERCLASSTYPE_FULL, type);
+        }
+        const std::size_t bytes = (name.size() + 1) * sizeof(wchar_t);
+        auto* copy = static_cast<LPOLESTR>(::CoTaskMemAlloc(bytes));
+        if (!copy) {
+            return E_OUTOFMEMORY;
+        }
+        ::CopyMemory(copy, name.c_str(), bytes);
+        *type = copy;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP ControlBase::SetExtent(DWORD aspect, SIZEL* size)
@@ -491,12 +494,13 @@ HRESULT ControlBase::ShowProperties(HWND parent) noexcept
             return S_OK;
         }
     }
-    wchar_t caption[128] = L"";
-    ::LoadStringW(com::ModuleInstance(), m_description.userTypeNameId, caption, 128);
-    IUnknown* objects[] = { identity() };
-    HWND owner = parent ? parent : (m_window ? ::GetParent(m_window.get()) : nullptr);
-    return ::OleCreatePropertyFrame(owner, 0, 0, caption, 1, objects, m_description.pageCount,
-        const_cast<CLSID*>(m_description.pages), ::GetUserDefaultLCID(), 0, nullptr);
+    return com::CallNoThrow([&] {
+        const std::wstring caption = ModuleString(com::ModuleInstance(), m_description.userTypeNameId);
+        IUnknown* objects[] = { identity() };
+        HWND owner = parent ? parent : (m_window ? ::GetParent(m_window.get()) : nullptr);
+        return ::OleCreatePropertyFrame(owner, 0, 0, caption.c_str(), 1, objects, m_description.pageCount,
+            const_cast<CLSID*>(m_description.pages), ::GetUserDefaultLCID(), 0, nullptr);
+    });
 }
 
 } // namespace pelo::activex

@@ -1,5 +1,6 @@
 #include "framework/proppage/PropertyPage.h"
 
+#include "framework/Module.h"
 #include "framework/activex/DispatchCall.h"
 #include "framework/com/NoThrow.h"
 #include "framework/com/Variant.h"
@@ -263,9 +264,7 @@ STDMETHODIMP PropertyPage::TranslateAccelerator(MSG* msg)
 
 std::wstring PropertyPage::Caption() const
 {
-    const wchar_t* text = nullptr;
-    const int n = ::LoadStringW(Module(), m_captionId, reinterpret_cast<wchar_t*>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
+    return ModuleString(Module(), m_captionId);
 }
 
 void PropertyPage::SetDirty(bool dirty)
