@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "PelokeyIds.h"
-#include "stream/PropertyStream.h"
+#include "PropertyStream.h"
 
 #include <gtest/gtest.h>
 

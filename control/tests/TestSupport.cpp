@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "PelokeyIds.h"
-#include "stream/PropertyStream.h"
+#include "PropertyStream.h"
 
 #include <stdexcept>
 #include <utility>

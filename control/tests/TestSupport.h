@@ -2,7 +2,7 @@
 // its class object, and fakes of the container side that record what the control asked of them.
 #pragma once
 
-#include "drawing/tests/Canvas.h"
+#include "Canvas.h"
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
 #include "framework/activex/DispatchCall.h"
@@ -17,6 +17,8 @@
 #include <vector>
 
 namespace pelokey::test {
+
+using pelo::testing::Canvas;
 
 // The control's class identifier as text, the name containers create it by.
 inline constexpr wchar_t ControlClassText[] = L"{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
