@@ -372,6 +372,41 @@ TEST_F(PelokeyCom, Stream_TemplateKeys_LoadAndSaveByteForByte)
     }
 }
 
+TEST_F(PelokeyCom, Memory_TemplateKeys_LoadAndSaveByteForByte_TruncatedFails)
+{
+    for (const bool shiftKey : { false, true }) {
+        auto bytes = shiftKey ? TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619)
+                              : TemplateKeyStream(L"A", L"Enter", 1, 0, 1);
+        auto fresh = CreateControl();
+        auto memory = fresh.As<IPersistMemory>();
+        ASSERT_TRUE(memory);
+        disp = fresh.As<IDispatch>();
+        ASSERT_EQ(memory->Load(bytes.data(), static_cast<ULONG>(bytes.size())), S_OK);
+        EXPECT_EQ(memory->IsDirty(), S_FALSE);
+        EXPECT_EQ(GetString(pelokey::DISPID_strKeyString), shiftKey ? L"Shift" : L"Enter");
+        EXPECT_EQ(GetNumber(pelokey::DISPID_nKeyStyle), shiftKey ? 2 : 1);
+        EXPECT_EQ(GetNumber(pelokey::DISPID_bInConfigDlg), shiftKey ? 0 : -1);
+        ExpectFont(Font().get(), "MS Sans Serif", 82500);
+
+        ULONG max = 0;
+        EXPECT_EQ(memory->GetSizeMax(&max), S_OK);
+        EXPECT_EQ(max, 82u);
+        std::vector<std::uint8_t> block(100, 0xCC);
+        EXPECT_EQ(memory->Save(block.data(), FALSE, 81), STG_E_MEDIUMFULL);
+        EXPECT_EQ(block, std::vector<std::uint8_t>(100, 0xCC)) << "nothing written into a short block";
+        ASSERT_EQ(memory->Save(block.data(), TRUE, 100), S_OK);
+        EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.begin() + 82), bytes);
+        EXPECT_EQ(block[82], 0xCC);
+
+        // Ending early fails and resets, as through a stream.
+        ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Variant::Bstr(L"Z")), S_OK);
+        EXPECT_EQ(memory->Load(bytes.data(), 70), E_FAIL);
+        ExpectFont(Font().get(), "MS Sans Serif", 80000);
+        EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), shiftKey ? L"Q" : L"A") << "read before the end";
+        EXPECT_EQ(memory->Load(nullptr, 10), E_POINTER);
+    }
+}
+
 TEST_F(PelokeyCom, Stream_FreshControl_WritesHeaderAndDefaultFontMarker)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);

@@ -79,6 +79,7 @@ STDMETHODIMP ControlBase::QueryInterface(REFIID riid, void** ppv)
             { IID_IPersist, persist },
             { IID_IPersistStreamInit, persist },
             { IID_IPersistStream, persist },
+            { IID_IPersistMemory, static_cast<IPersistMemory*>(this) },
             { IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this) },
             { IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this) },
             { IID_IProvideClassInfo, classInfo },
