@@ -509,6 +509,30 @@ TEST_F(PelokeyCom, Stream_LegacyTextDefaultMarkerAndForeignFontClass_Load)
     EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), L"A");
 }
 
+TEST_F(PelokeyCom, Stream_FontDataTheFontObjectRefuses_DefaultFontAndLoaded_CutShortFails)
+{
+    // The font data starts after the marker (41) and the class identifier; its first byte is its
+    // version, which the standard font object accepts only as 1.
+    auto bytes = TemplateKeyStream(L"A", L"Enter", 0, 0, 1);
+    bytes[58] = 2;
+    bytes.push_back(0x5A); // whatever the container keeps after the key
+    auto stream = StreamOf(bytes);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bSendMsg, Variant::Bool(false)), S_OK);
+    EXPECT_EQ(persist->Load(stream.get()), S_OK);
+    ExpectFont(Font().get(), "MS Sans Serif", 80000);
+    EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), L"A");
+    EXPECT_EQ(GetNumber(pelokey::DISPID_bSendMsg), -1) << "loaded, not reset";
+    ULARGE_INTEGER at {};
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER {}, STREAM_SEEK_CUR, &at), S_OK);
+    EXPECT_EQ(at.QuadPart, 82u) << "the stream stands right after the key's font data";
+
+    // The same data ending inside the face name: the load fails.
+    bytes.resize(80);
+    EXPECT_EQ(persist->Load(StreamOf(bytes).get()), E_FAIL);
+    auto memory = control.As<IPersistMemory>();
+    EXPECT_EQ(memory->Load(bytes.data(), static_cast<ULONG>(bytes.size())), E_FAIL);
+}
+
 TEST_F(PelokeyCom, FontAll_ChangesRedrawMarkModifiedAndPersist)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);
