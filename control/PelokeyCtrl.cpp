@@ -312,12 +312,14 @@ HRESULT CPelokeyCtrl::PropertyBool(
     return Property(
         flags, params, result,
         [&] {
-            LONG value = 0;
-            const HRESULT hr = pelo::activex::GetPutBool(params, &value, argErr);
+            // Coerced to VT_BOOL as the type library declares: any nonzero value is TRUE, so the
+            // stream's byte holds it.
+            Variant value;
+            const HRESULT hr = pelo::activex::GetPutValue(params, VT_BOOL, &value.v, argErr);
             if (FAILED(hr)) {
                 return hr;
             }
-            field = value;
+            field = V_BOOL(&value.v) != VARIANT_FALSE ? TRUE : FALSE;
             OnPropertyStored(id);
             return S_OK;
         },

@@ -299,6 +299,32 @@ TEST_F(PelokeyCom, Properties_SetStoresAndMarksModified_SaveClearsIt)
     EXPECT_EQ(bytes[18], 1);
 }
 
+TEST_F(PelokeyCom, BoolProperties_AnyNonzeroPut_IsStoredTrue_AndReloadsTrue)
+{
+    const DISPID bools[] = { pelokey::DISPID_bSendMsg, pelokey::DISPID_bInConfigDlg, pelokey::DISPID_bShift };
+    for (const LONG value : { 2, 256 }) {
+        ASSERT_EQ(persist->InitNew(), S_OK);
+        for (DISPID id : bools) {
+            ASSERT_EQ(PutProperty(disp.get(), id, Variant::I4(value)), S_OK);
+        }
+        const auto bytes = Saved();
+        ASSERT_GE(bytes.size(), 19u);
+        EXPECT_EQ(bytes[16], 1) << value;
+        EXPECT_EQ(bytes[17], 1) << value;
+        EXPECT_EQ(bytes[18], 1) << value;
+        auto copy = CreateControl();
+        ASSERT_EQ(copy.As<IPersistStreamInit>()->Load(StreamOf(bytes).get()), S_OK);
+        ComPtr<IDispatch> original = disp;
+        disp = copy.As<IDispatch>();
+        for (DISPID id : bools) {
+            EXPECT_EQ(GetNumber(id), -1) << "property " << id << " put as " << value;
+        }
+        disp = original;
+    }
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bSendMsg, Variant::I4(0)), S_OK);
+    EXPECT_EQ(GetNumber(pelokey::DISPID_bSendMsg), 0);
+}
+
 TEST_F(PelokeyCom, KeyStyle_EachValueShowsItsMessage_OutOfRangeFallsBackToOne)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);
