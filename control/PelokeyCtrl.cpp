@@ -2,6 +2,7 @@
 
 #include "PelokeyIds.h"
 #include "drawing/KeyPaint.h"
+#include "framework/Module.h"
 #include "framework/activex/DispatchArgs.h"
 #include "framework/com/Variant.h"
 #include "framework/dialog/Dialog.h"
@@ -289,8 +290,7 @@ void CPelokeyCtrl::OnNKeyStyleChanged()
         valid = false;
         break;
     }
-    pelo::dialog::ShowMessageBox(
-        ControlWindow(), text, pelo::dialog::ModuleName(pelo::com::ModuleInstance()), MB_OK);
+    pelo::dialog::ShowMessageBox(ControlWindow(), text, pelo::ModuleName(pelo::com::ModuleInstance()), MB_OK);
     if (valid) {
         SetModifiedFlag();
     } else {
@@ -312,12 +312,14 @@ HRESULT CPelokeyCtrl::PropertyBool(
     return Property(
         flags, params, result,
         [&] {
-            LONG value = 0;
-            const HRESULT hr = pelo::activex::GetPutBool(params, &value, argErr);
+            // Coerced to VT_BOOL as the type library declares: any nonzero value is TRUE, so the
+            // stream's byte holds it.
+            Variant value;
+            const HRESULT hr = pelo::activex::GetPutValue(params, VT_BOOL, &value.v, argErr);
             if (FAILED(hr)) {
                 return hr;
             }
-            field = value;
+            field = V_BOOL(&value.v) != VARIANT_FALSE ? TRUE : FALSE;
             OnPropertyStored(id);
             return S_OK;
         },
@@ -599,29 +601,45 @@ HRESULT CPelokeyCtrl::LoadState(IStream* s)
         ok = stream::ReadFontHeader(reader, marker, clsid);
     }
     if (ok) {
-        HRESULT hr = m_fontAll.InitializeFont(DefaultFontDesc());
-        // Only the standard font object is created from stored bytes; another class identifier
-        // gives the default font.
-        if (SUCCEEDED(hr) && marker == stream::FontMarker::FontObject
-            && std::equal(std::begin(clsid), std::end(clsid), std::begin(stream::StdFontClsidBytes))) {
-            ComPtr<IFont> font;
-            const FONTDESC desc = DefaultFontDesc();
-            FONTDESC copy = desc;
-            hr = ::OleCreateFontIndirect(&copy, IID_IFont, font.put_void());
-            ComPtr<IPersistStream> persist;
-            if (SUCCEEDED(hr)) {
-                hr = font.As(persist);
-            }
-            if (SUCCEEDED(hr)) {
-                hr = persist->Load(s);
-            }
-            if (SUCCEEDED(hr)) {
-                hr = m_fontAll.InitializeFont(desc, font.get());
-            }
-        }
-        ok = SUCCEEDED(hr);
+        ok = SUCCEEDED(m_fontAll.InitializeFont(DefaultFontDesc()));
+    }
+    // Only the standard font object is created from stored bytes; another class identifier gives
+    // the default font.
+    if (ok && marker == stream::FontMarker::FontObject
+        && std::equal(std::begin(clsid), std::end(clsid), std::begin(stream::StdFontClsidBytes))) {
+        ok = LoadFontObject(s);
     }
     return ok ? S_OK : E_FAIL;
+}
+
+// A font the font object cannot create from its data (another version of it, say) leaves the
+// default font and the load goes on; only data that ends early fails the load.
+bool CPelokeyCtrl::LoadFontObject(IStream* s)
+{
+    ULARGE_INTEGER start {};
+    if (FAILED(s->Seek(LARGE_INTEGER {}, STREAM_SEEK_CUR, &start))) {
+        return false;
+    }
+    ComPtr<IFont> font;
+    FONTDESC desc = DefaultFontDesc();
+    HRESULT hr = ::OleCreateFontIndirect(&desc, IID_IFont, font.put_void());
+    ComPtr<IPersistStream> persist;
+    if (SUCCEEDED(hr)) {
+        hr = font.As(persist);
+    }
+    if (SUCCEEDED(hr)) {
+        hr = persist->Load(s);
+    }
+    if (SUCCEEDED(hr)) {
+        return SUCCEEDED(m_fontAll.InitializeFont(DefaultFontDesc(), font.get()));
+    }
+    LARGE_INTEGER back {};
+    back.QuadPart = static_cast<LONGLONG>(start.QuadPart);
+    if (FAILED(s->Seek(back, STREAM_SEEK_SET, nullptr))) {
+        return false;
+    }
+    StreamReader reader(s);
+    return stream::SkipStdFontData(reader);
 }
 
 HRESULT CPelokeyCtrl::SaveState(IStream* s)

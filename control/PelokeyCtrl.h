@@ -38,6 +38,8 @@ private:
     // The properties the stream carries, and setting them from what a stream gave.
     [[nodiscard]] pelokey::stream::KeyProps StoredProps() const;
     void SetStoredProps(const pelokey::stream::KeyProps& props);
+    // Loads FontAll's font object from s; false only when its data ends early.
+    bool LoadFontObject(IStream* s);
     void OnNKeyStyleChanged();
     void OnFontChanged() noexcept;
     HRESULT PropertyBool(

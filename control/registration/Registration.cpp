@@ -5,6 +5,7 @@
 
 #include "PelokeyIds.h"
 #include "framework/ComPtr.h"
+#include "framework/Module.h"
 #include "framework/UniqueHandle.h"
 #include "framework/com/Module.h"
 #include "framework/com/NoThrow.h"
@@ -20,30 +21,6 @@ std::wstring GuidText(REFGUID id)
     wchar_t text[40] = {};
     ::StringFromGUID2(id, text, 40);
     return text;
-}
-
-std::wstring ModulePath()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n
-            = ::GetModuleFileNameW(pelo::com::ModuleInstance(), path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) {
-            return {};
-        }
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::wstring LoadModuleString(UINT id)
-{
-    const wchar_t* text = nullptr;
-    const int n = ::LoadStringW(pelo::com::ModuleInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
 }
 
 // Creates HKCR\<key> and sets its default value (when given) and one named value.
@@ -80,7 +57,7 @@ bool UnregisterClasses()
 
 bool RegisterControlClass(const std::wstring& path)
 {
-    const std::wstring name = LoadModuleString(IDS_PELOKEY);
+    const std::wstring name = pelo::ModuleString(pelo::com::ModuleInstance(), IDS_PELOKEY);
     if (name.empty()) {
         return false;
     }
@@ -100,7 +77,7 @@ bool RegisterControlClass(const std::wstring& path)
 
 bool RegisterPageClass(const std::wstring& path)
 {
-    const std::wstring name = LoadModuleString(IDS_PELOKEY_PPG);
+    const std::wstring name = pelo::ModuleString(pelo::com::ModuleInstance(), IDS_PELOKEY_PPG);
     const std::wstring key = L"CLSID\\" + GuidText(CLSID_PelokeyPropPage);
     return !name.empty() && SetKey(key, name.c_str()) && SetKey(key + L"\\InprocServer32", path.c_str());
 }
@@ -132,7 +109,7 @@ HRESULT RegisterTypeLibrary(const std::wstring& path)
 
 HRESULT RegisterServer()
 {
-    const std::wstring path = ModulePath();
+    const std::wstring path = pelo::ModulePath(pelo::com::ModuleInstance());
     if (path.empty() || FAILED(RegisterTypeLibrary(path))) {
         return SELFREG_E_TYPELIB;
     }
@@ -157,7 +134,8 @@ HRESULT UnregisterServer()
         pelo::ComPtr<ITypeLib> typeLib;
         TLIBATTR* attr = nullptr;
         LCID lcid = 0;
-        if (SUCCEEDED(::LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, typeLib.put()))
+        if (SUCCEEDED(::LoadTypeLibEx(
+                pelo::ModulePath(pelo::com::ModuleInstance()).c_str(), REGKIND_NONE, typeLib.put()))
             && SUCCEEDED(typeLib->GetLibAttr(&attr))) {
             lcid = attr->lcid;
             typeLib->ReleaseTLibAttr(attr);

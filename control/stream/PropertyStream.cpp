@@ -262,6 +262,14 @@ bool ReadStdFontData(ByteReader& r, StdFontData& f)
     return ReadBytes(r, faceLength, f.faceName);
 }
 
+bool SkipStdFontData(ByteReader& r)
+{
+    std::uint8_t fixed[10]; // version, character set, style flags, weight, size
+    std::uint8_t faceLength;
+    std::string face;
+    return r.Read(fixed, sizeof fixed) && ReadU8(r, faceLength) && ReadBytes(r, faceLength, face);
+}
+
 bool WriteStdFontData(ByteWriter& w, const StdFontData& f)
 {
     if (f.faceName.size() > 0xFF) {

@@ -71,6 +71,8 @@ struct StdFontData {
 };
 // Fails on a version other than 1, as the standard font object does.
 bool ReadStdFontData(ByteReader&, StdFontData&);
+// Reads past font data laid out as above whatever its version byte; false when it ends early.
+bool SkipStdFontData(ByteReader&);
 // Fails when the face name is longer than the one-byte length can say.
 bool WriteStdFontData(ByteWriter&, const StdFontData&);
 

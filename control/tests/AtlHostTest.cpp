@@ -156,10 +156,9 @@ TEST_F(PelokeyAtlHost, CreateControl_LoadsTheGivenStream)
     ASSERT_EQ(atl.getControl(ax.get(), control.put()), S_OK);
     auto disp = control.As<IDispatch>();
     ASSERT_TRUE(disp);
-    VARIANT v;
-    ASSERT_EQ(GetProperty(disp.get(), pelokey::DISPID_strKeyChar, &v), S_OK);
-    EXPECT_STREQ(V_BSTR(&v), L"B");
-    ::VariantClear(&v);
+    Variant v;
+    ASSERT_EQ(GetProperty(disp.get(), pelokey::DISPID_strKeyChar, v), S_OK);
+    EXPECT_STREQ(V_BSTR(&v.v), L"B");
     const HWND hwnd = ControlWindowOf(control.get());
     ASSERT_NE(hwnd, nullptr);
     ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));

@@ -2,7 +2,7 @@
 #include "TestSupport.h"
 
 #include "PelokeyIds.h"
-#include "stream/PropertyStream.h"
+#include "PropertyStream.h"
 
 #include <gtest/gtest.h>
 
@@ -39,35 +39,32 @@ protected:
 
     std::wstring GetString(DISPID id)
     {
-        VARIANT v;
-        EXPECT_EQ(GetProperty(disp.get(), id, &v), S_OK);
-        std::wstring s = V_VT(&v) == VT_BSTR && V_BSTR(&v) ? V_BSTR(&v) : L"<not a string>";
-        ::VariantClear(&v);
-        return s;
+        Variant v;
+        EXPECT_EQ(GetProperty(disp.get(), id, v), S_OK);
+        return V_VT(&v.v) == VT_BSTR && V_BSTR(&v.v) ? V_BSTR(&v.v) : L"<not a string>";
     }
     long GetNumber(DISPID id)
     {
-        VARIANT v;
-        EXPECT_EQ(GetProperty(disp.get(), id, &v), S_OK);
-        EXPECT_TRUE(SUCCEEDED(::VariantChangeType(&v, &v, 0, VT_I4)));
-        return V_I4(&v);
+        Variant v;
+        EXPECT_EQ(GetProperty(disp.get(), id, v), S_OK);
+        EXPECT_TRUE(SUCCEEDED(::VariantChangeType(&v.v, &v.v, 0, VT_I4)));
+        return V_I4(&v.v);
     }
     short CallShort(DISPID id)
     {
-        VARIANT v;
+        Variant v;
         EXPECT_EQ(CallMethod(disp.get(), id, {}, &v), S_OK);
-        EXPECT_EQ(V_VT(&v), VT_I2);
-        return V_I2(&v);
+        EXPECT_EQ(V_VT(&v.v), VT_I2);
+        return V_I2(&v.v);
     }
     ComPtr<IFont> Font()
     {
-        VARIANT v;
-        EXPECT_EQ(GetProperty(disp.get(), pelokey::DISPID_FontAll, &v), S_OK);
+        Variant v;
+        EXPECT_EQ(GetProperty(disp.get(), pelokey::DISPID_FontAll, v), S_OK);
         ComPtr<IFont> font;
-        if (V_VT(&v) == VT_DISPATCH && V_DISPATCH(&v)) {
-            (void)V_DISPATCH(&v)->QueryInterface(IID_IFont, font.put_void());
+        if (V_VT(&v.v) == VT_DISPATCH && V_DISPATCH(&v.v)) {
+            (void)V_DISPATCH(&v.v)->QueryInterface(IID_IFont, font.put_void());
         }
-        ::VariantClear(&v);
         return font;
     }
     std::vector<std::uint8_t> Saved()
@@ -132,7 +129,7 @@ TEST_F(PelokeyCom, TypeLibrary_NamesMapToFixedNumbers_ThroughGetIDsOfNames)
     LPOLESTR setChar[] = { const_cast<LPOLESTR>(L"strKeyChar") };
     DISPID id = 0;
     ASSERT_EQ(disp->GetIDsOfNames(IID_NULL, setChar, 1, 0, &id), S_OK);
-    EXPECT_EQ(PutProperty(disp.get(), id, Bstr(L"K")), S_OK);
+    EXPECT_EQ(PutProperty(disp.get(), id, Variant::Bstr(L"K")), S_OK);
     EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), L"K");
 }
 
@@ -252,20 +249,22 @@ TEST_F(PelokeyCom, Methods_CharactersCrossUnchanged_AndNeverMarkModified)
     EXPECT_EQ(CallShort(pelokey::DISPID_GetTChar1), 0x571C);
     EXPECT_EQ(CallShort(pelokey::DISPID_GetTChar2), 0x571C);
 
-    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { I2(static_cast<short>(0x8001)) }), S_OK);
-    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar2, { I2(static_cast<short>(0xFFFF)) }), S_OK);
+    EXPECT_EQ(
+        CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { Variant::I2(static_cast<short>(0x8001)) }), S_OK);
+    EXPECT_EQ(
+        CallMethod(disp.get(), pelokey::DISPID_SetTChar2, { Variant::I2(static_cast<short>(0xFFFF)) }), S_OK);
     EXPECT_EQ(static_cast<unsigned short>(CallShort(pelokey::DISPID_GetTChar1)), 0x8001);
     EXPECT_EQ(static_cast<unsigned short>(CallShort(pelokey::DISPID_GetTChar2)), 0xFFFF);
     EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetKeyDown), S_OK);
     EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetKeyUp), S_OK);
-    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetbShiftDown, { Bool(true) }), S_OK);
+    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetbShiftDown, { Variant::Bool(true) }), S_OK);
     EXPECT_EQ(persist->IsDirty(), S_FALSE);
 
     EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1), DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetKeyDown, { I2(1) }), DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetKeyDown, { Variant::I2(1) }), DISP_E_BADPARAMCOUNT);
     EXPECT_EQ(CallMethod(disp.get(), 99), DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(
-        CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { Bstr(L"not a number") }), DISP_E_TYPEMISMATCH);
+    EXPECT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { Variant::Bstr(L"not a number") }),
+        DISP_E_TYPEMISMATCH);
     EXPECT_EQ(static_cast<unsigned short>(CallShort(pelokey::DISPID_GetTChar1)), 0x8001);
 }
 
@@ -278,14 +277,14 @@ TEST_F(PelokeyCom, Properties_SetStoresAndMarksModified_SaveClearsIt)
     EXPECT_EQ(GetNumber(pelokey::DISPID_nKeyStyle), 1);
     EXPECT_EQ(persist->IsDirty(), S_FALSE);
 
-    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyString, Bstr(L"Shift")), S_OK);
+    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyString, Variant::Bstr(L"Shift")), S_OK);
     EXPECT_EQ(persist->IsDirty(), S_OK);
     EXPECT_EQ(GetString(pelokey::DISPID_strKeyString), L"Shift");
     (void)Saved();
     EXPECT_EQ(persist->IsDirty(), S_FALSE);
 
     for (DISPID id : { pelokey::DISPID_bSendMsg, pelokey::DISPID_bShift, pelokey::DISPID_bInConfigDlg }) {
-        EXPECT_EQ(PutProperty(disp.get(), id, Bool(id != pelokey::DISPID_bSendMsg)), S_OK);
+        EXPECT_EQ(PutProperty(disp.get(), id, Variant::Bool(id != pelokey::DISPID_bSendMsg)), S_OK);
         EXPECT_EQ(persist->IsDirty(), S_OK);
         (void)Saved();
     }
@@ -300,25 +299,51 @@ TEST_F(PelokeyCom, Properties_SetStoresAndMarksModified_SaveClearsIt)
     EXPECT_EQ(bytes[18], 1);
 }
 
+TEST_F(PelokeyCom, BoolProperties_AnyNonzeroPut_IsStoredTrue_AndReloadsTrue)
+{
+    const DISPID bools[] = { pelokey::DISPID_bSendMsg, pelokey::DISPID_bInConfigDlg, pelokey::DISPID_bShift };
+    for (const LONG value : { 2, 256 }) {
+        ASSERT_EQ(persist->InitNew(), S_OK);
+        for (DISPID id : bools) {
+            ASSERT_EQ(PutProperty(disp.get(), id, Variant::I4(value)), S_OK);
+        }
+        const auto bytes = Saved();
+        ASSERT_GE(bytes.size(), 19u);
+        EXPECT_EQ(bytes[16], 1) << value;
+        EXPECT_EQ(bytes[17], 1) << value;
+        EXPECT_EQ(bytes[18], 1) << value;
+        auto copy = CreateControl();
+        ASSERT_EQ(copy.As<IPersistStreamInit>()->Load(StreamOf(bytes).get()), S_OK);
+        ComPtr<IDispatch> original = disp;
+        disp = copy.As<IDispatch>();
+        for (DISPID id : bools) {
+            EXPECT_EQ(GetNumber(id), -1) << "property " << id << " put as " << value;
+        }
+        disp = original;
+    }
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bSendMsg, Variant::I4(0)), S_OK);
+    EXPECT_EQ(GetNumber(pelokey::DISPID_bSendMsg), 0);
+}
+
 TEST_F(PelokeyCom, KeyStyle_EachValueShowsItsMessage_OutOfRangeFallsBackToOne)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);
     MessageBoxCatcher catcher;
-    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, I2(3)), S_OK);
+    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, Variant::I2(3)), S_OK);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].text, L"CPAxButtonCtrl::OnNKeyStyleChanged()请输入1或2");
     EXPECT_EQ(catcher.boxes[0].caption, L"Pelokey");
     EXPECT_EQ(GetNumber(pelokey::DISPID_nKeyStyle), 1);
     EXPECT_EQ(persist->IsDirty(), S_FALSE);
 
-    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, I2(2)), S_OK);
+    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, Variant::I2(2)), S_OK);
     ASSERT_EQ(catcher.boxes.size(), 2u);
     EXPECT_EQ(catcher.boxes[1].text, L"按钮风格改变为：KEYSTYLE_STRING");
     EXPECT_EQ(GetNumber(pelokey::DISPID_nKeyStyle), 2);
     EXPECT_EQ(persist->IsDirty(), S_OK);
     (void)Saved();
 
-    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, I2(1)), S_OK);
+    EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, Variant::I2(1)), S_OK);
     ASSERT_EQ(catcher.boxes.size(), 3u);
     EXPECT_EQ(catcher.boxes[2].text, L"按钮风格改变为：KEYSTYLE_CHAR");
     EXPECT_EQ(persist->IsDirty(), S_OK);
@@ -373,10 +398,45 @@ TEST_F(PelokeyCom, Stream_TemplateKeys_LoadAndSaveByteForByte)
     }
 }
 
+TEST_F(PelokeyCom, Memory_TemplateKeys_LoadAndSaveByteForByte_TruncatedFails)
+{
+    for (const bool shiftKey : { false, true }) {
+        auto bytes = shiftKey ? TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619)
+                              : TemplateKeyStream(L"A", L"Enter", 1, 0, 1);
+        auto fresh = CreateControl();
+        auto memory = fresh.As<IPersistMemory>();
+        ASSERT_TRUE(memory);
+        disp = fresh.As<IDispatch>();
+        ASSERT_EQ(memory->Load(bytes.data(), static_cast<ULONG>(bytes.size())), S_OK);
+        EXPECT_EQ(memory->IsDirty(), S_FALSE);
+        EXPECT_EQ(GetString(pelokey::DISPID_strKeyString), shiftKey ? L"Shift" : L"Enter");
+        EXPECT_EQ(GetNumber(pelokey::DISPID_nKeyStyle), shiftKey ? 2 : 1);
+        EXPECT_EQ(GetNumber(pelokey::DISPID_bInConfigDlg), shiftKey ? 0 : -1);
+        ExpectFont(Font().get(), "MS Sans Serif", 82500);
+
+        ULONG max = 0;
+        EXPECT_EQ(memory->GetSizeMax(&max), S_OK);
+        EXPECT_EQ(max, 82u);
+        std::vector<std::uint8_t> block(100, 0xCC);
+        EXPECT_EQ(memory->Save(block.data(), FALSE, 81), STG_E_MEDIUMFULL);
+        EXPECT_EQ(block, std::vector<std::uint8_t>(100, 0xCC)) << "nothing written into a short block";
+        ASSERT_EQ(memory->Save(block.data(), TRUE, 100), S_OK);
+        EXPECT_EQ(std::vector<std::uint8_t>(block.begin(), block.begin() + 82), bytes);
+        EXPECT_EQ(block[82], 0xCC);
+
+        // Ending early fails and resets, as through a stream.
+        ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Variant::Bstr(L"Z")), S_OK);
+        EXPECT_EQ(memory->Load(bytes.data(), 70), E_FAIL);
+        ExpectFont(Font().get(), "MS Sans Serif", 80000);
+        EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), shiftKey ? L"Q" : L"A") << "read before the end";
+        EXPECT_EQ(memory->Load(nullptr, 10), E_POINTER);
+    }
+}
+
 TEST_F(PelokeyCom, Stream_FreshControl_WritesHeaderAndDefaultFontMarker)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);
-    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Bstr(L"1")), S_OK);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Variant::Bstr(L"1")), S_OK);
     const auto bytes = Saved();
     const std::vector<std::uint8_t> head = {
         0x00, 0x00, 0x01, 0x00, // version 1.0
@@ -401,7 +461,7 @@ TEST_F(PelokeyCom, Stream_EndingEarlyAnywhere_FailsResetsAndKeepsWhatWasRead)
         auto fresh = CreateControl();
         auto p = fresh.As<IPersistStreamInit>();
         disp = fresh.As<IDispatch>();
-        ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bSendMsg, Bool(false)), S_OK);
+        ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bSendMsg, Variant::Bool(false)), S_OK);
         // A non-default font, to see the reset put the default back.
         ComPtr<IFont> font = Font();
         ASSERT_TRUE(font);
@@ -475,6 +535,30 @@ TEST_F(PelokeyCom, Stream_LegacyTextDefaultMarkerAndForeignFontClass_Load)
     EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), L"A");
 }
 
+TEST_F(PelokeyCom, Stream_FontDataTheFontObjectRefuses_DefaultFontAndLoaded_CutShortFails)
+{
+    // The font data starts after the marker (41) and the class identifier; its first byte is its
+    // version, which the standard font object accepts only as 1.
+    auto bytes = TemplateKeyStream(L"A", L"Enter", 0, 0, 1);
+    bytes[58] = 2;
+    bytes.push_back(0x5A); // whatever the container keeps after the key
+    auto stream = StreamOf(bytes);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bSendMsg, Variant::Bool(false)), S_OK);
+    EXPECT_EQ(persist->Load(stream.get()), S_OK);
+    ExpectFont(Font().get(), "MS Sans Serif", 80000);
+    EXPECT_EQ(GetString(pelokey::DISPID_strKeyChar), L"A");
+    EXPECT_EQ(GetNumber(pelokey::DISPID_bSendMsg), -1) << "loaded, not reset";
+    ULARGE_INTEGER at {};
+    ASSERT_EQ(stream->Seek(LARGE_INTEGER {}, STREAM_SEEK_CUR, &at), S_OK);
+    EXPECT_EQ(at.QuadPart, 82u) << "the stream stands right after the key's font data";
+
+    // The same data ending inside the face name: the load fails.
+    bytes.resize(80);
+    EXPECT_EQ(persist->Load(StreamOf(bytes).get()), E_FAIL);
+    auto memory = control.As<IPersistMemory>();
+    EXPECT_EQ(memory->Load(bytes.data(), static_cast<ULONG>(bytes.size())), E_FAIL);
+}
+
 TEST_F(PelokeyCom, FontAll_ChangesRedrawMarkModifiedAndPersist)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);
@@ -504,8 +588,7 @@ TEST_F(PelokeyCom, FontAll_ChangesRedrawMarkModifiedAndPersist)
     (void)Saved();
     VARIANT v;
     V_VT(&v) = VT_DISPATCH;
-    V_DISPATCH(&v) = given.get();
-    given->AddRef();
+    V_DISPATCH(&v) = given.get(); // lent: the put takes its own copy
     EXPECT_EQ(PutProperty(disp.get(), pelokey::DISPID_FontAll, v), S_OK);
     EXPECT_EQ(persist->IsDirty(), S_OK);
     ExpectFont(Font().get(), "Arial", 120000);
@@ -572,8 +655,8 @@ public:
 TEST_F(PelokeyCom, PropertyBag_SavesEveryNameInOrder_LoadsThemBack)
 {
     ASSERT_EQ(persist->InitNew(), S_OK);
-    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Bstr(L"Z")), S_OK);
-    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bInConfigDlg, Bool(true)), S_OK);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Variant::Bstr(L"Z")), S_OK);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_bInConfigDlg, Variant::Bool(true)), S_OK);
     auto bagPersist = control.As<IPersistPropertyBag>();
     ASSERT_TRUE(bagPersist);
     FakeBag bag;
@@ -744,8 +827,8 @@ TEST_F(PelokeyCom, PropertyNotifications_PutsAndLoadsAreAnnounced)
     ChangeSink sink;
     Advise advise(control.get(), IID_IPropertyNotifySink, &sink);
     ASSERT_EQ(advise.result(), S_OK);
-    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Bstr(L"W")), S_OK);
-    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { I2(5) }), S_OK);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_strKeyChar, Variant::Bstr(L"W")), S_OK);
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { Variant::I2(5) }), S_OK);
     ASSERT_EQ(persist->Load(StreamOf(TemplateKeyStream(L"A", L"Enter", 0, 0, 1)).get()), S_OK);
     EXPECT_EQ(sink.changed, (std::vector<DISPID> { pelokey::DISPID_strKeyChar, DISPID_UNKNOWN }));
 }

@@ -162,9 +162,9 @@ TEST_F(PelokeyWindow, LeftPress_PostsNothing_WithoutSendMsgOrOnStringKeys)
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 3));
     Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
     EXPECT_TRUE(KeyDowns().empty());
-    VARIANT v;
-    ASSERT_EQ(GetProperty(disp.get(), pelokey::DISPID_nKeyStyle, &v), S_OK);
-    EXPECT_EQ(V_I2(&v), 3);
+    Variant v;
+    ASSERT_EQ(GetProperty(disp.get(), pelokey::DISPID_nKeyStyle, v), S_OK);
+    EXPECT_EQ(V_I2(&v.v), 3);
     TearDown();
     SetUp();
 
@@ -241,7 +241,7 @@ TEST_F(PelokeyWindow, KeyStyleMessage_IsOwnedByTheControlsWindow)
 {
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
     MessageBoxCatcher catcher;
-    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, I2(2)), S_OK);
+    ASSERT_EQ(PutProperty(disp.get(), pelokey::DISPID_nKeyStyle, Variant::I2(2)), S_OK);
     ASSERT_EQ(catcher.boxes.size(), 1u);
     EXPECT_EQ(catcher.boxes[0].owner, site->parent()) << "the child control's top-level window owns the box";
     EXPECT_EQ(catcher.boxes[0].caption, L"Pelokey");
@@ -250,8 +250,8 @@ TEST_F(PelokeyWindow, KeyStyleMessage_IsOwnedByTheControlsWindow)
 TEST_F(PelokeyWindow, Picture_BevelCornersAndTextWhereTheCharactersGo)
 {
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
-    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { I2(L'W') }), S_OK);
-    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar2, { I2(L'M') }), S_OK);
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar1, { Variant::I2(L'W') }), S_OK);
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetTChar2, { Variant::I2(L'M') }), S_OK);
     {
         auto p = Picture();
         EXPECT_EQ(p->At(0, 0), Face);
@@ -264,7 +264,7 @@ TEST_F(PelokeyWindow, Picture_BevelCornersAndTextWhereTheCharactersGo)
         EXPECT_GT(p->Count(Grey, 16, 0, 32, 16), 0) << "character two, grey, at (16,3)";
         EXPECT_GT(p->Count(TextBox, 3, 3, 32, 31), 0) << "texts drawn on their background box";
     }
-    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetbShiftDown, { Bool(true) }), S_OK);
+    ASSERT_EQ(CallMethod(disp.get(), pelokey::DISPID_SetbShiftDown, { Variant::Bool(true) }), S_OK);
     {
         auto p = Picture();
         EXPECT_GT(p->Count(Grey, 8, 17, 22, 31), 0) << "character one grey in the Shift-down look";

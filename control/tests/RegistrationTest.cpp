@@ -46,9 +46,9 @@ TEST(PelokeyRegistered, CreatedByClassIdAndProgId_UntilUnregistered)
         EXPECT_EQ(::CoCreateInstance(pelokey::CLSID_PelokeyPropPage, nullptr, CLSCTX_INPROC_SERVER,
                       IID_IPropertyPage, page.put_void()),
             S_OK);
-        VARIANT v;
+        Variant v;
         ASSERT_EQ(CallMethod(byProgId.get(), pelokey::DISPID_GetTChar1, {}, &v), S_OK);
-        EXPECT_EQ(V_I2(&v), 0x571C);
+        EXPECT_EQ(V_I2(&v.v), 0x571C);
     }
     ::CoFreeUnusedLibraries();
     ASSERT_EQ(CallExport("DllUnregisterServer"), S_OK);

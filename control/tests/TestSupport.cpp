@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "PelokeyIds.h"
-#include "stream/PropertyStream.h"
+#include "PropertyStream.h"
 
 #include <stdexcept>
 #include <utility>
@@ -91,62 +91,6 @@ std::vector<std::uint8_t> BytesOf(IStream* stream)
     }
     bytes.resize(got);
     return bytes;
-}
-
-HRESULT PutProperty(IDispatch* d, DISPID id, VARIANT value)
-{
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params { &value, &named, 1, 1 };
-    const HRESULT hr = d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
-    ::VariantClear(&value);
-    return hr;
-}
-
-HRESULT GetProperty(IDispatch* d, DISPID id, VARIANT* result)
-{
-    DISPPARAMS none {};
-    ::VariantInit(result);
-    return d->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, result, nullptr, nullptr);
-}
-
-HRESULT CallMethod(IDispatch* d, DISPID id, std::vector<VARIANT> args, VARIANT* result)
-{
-    // Arguments go in reverse order.
-    std::vector<VARIANT> reversed(args.rbegin(), args.rend());
-    DISPPARAMS params { reversed.empty() ? nullptr : reversed.data(), nullptr,
-        static_cast<UINT>(reversed.size()), 0 };
-    if (result) {
-        ::VariantInit(result);
-    }
-    const HRESULT hr = d->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
-    for (auto& v : reversed) {
-        ::VariantClear(&v);
-    }
-    return hr;
-}
-
-VARIANT I2(short v)
-{
-    VARIANT r;
-    V_VT(&r) = VT_I2;
-    V_I2(&r) = v;
-    return r;
-}
-
-VARIANT Bool(bool v)
-{
-    VARIANT r;
-    V_VT(&r) = VT_BOOL;
-    V_BOOL(&r) = v ? VARIANT_TRUE : VARIANT_FALSE;
-    return r;
-}
-
-VARIANT Bstr(const wchar_t* s)
-{
-    VARIANT r;
-    V_VT(&r) = VT_BSTR;
-    V_BSTR(&r) = ::SysAllocString(s);
-    return r;
 }
 
 STDMETHODIMP EventSink::QueryInterface(REFIID riid, void** ppv)

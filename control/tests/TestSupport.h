@@ -2,9 +2,10 @@
 // its class object, and fakes of the container side that record what the control asked of them.
 #pragma once
 
-#include "drawing/tests/Canvas.h"
+#include "Canvas.h"
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
+#include "framework/activex/DispatchCall.h"
 #include "framework/com/ComObject.h"
 
 #include <ocidl.h>
@@ -16,6 +17,8 @@
 #include <vector>
 
 namespace pelokey::test {
+
+using pelo::testing::Canvas;
 
 // The control's class identifier as text, the name containers create it by.
 inline constexpr wchar_t ControlClassText[] = L"{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
@@ -42,13 +45,11 @@ private:
 pelo::ComPtr<IStream> StreamOf(const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> BytesOf(IStream* stream);
 
-// Invoke helpers by dispatch identifier.
-HRESULT PutProperty(IDispatch* d, DISPID id, VARIANT value);
-HRESULT GetProperty(IDispatch* d, DISPID id, VARIANT* result);
-HRESULT CallMethod(IDispatch* d, DISPID id, std::vector<VARIANT> args = {}, VARIANT* result = nullptr);
-VARIANT I2(short v);
-VARIANT Bool(bool v);
-VARIANT Bstr(const wchar_t* s); // owned by the test's VARIANT; cleared by PutProperty
+// The control's members by dispatch identifier, as every host calls them.
+using pelo::activex::CallMethod;
+using pelo::activex::GetProperty;
+using pelo::activex::PutProperty;
+using pelo::com::Variant;
 
 // Records every call of the event interface.
 #pragma GCC diagnostic push

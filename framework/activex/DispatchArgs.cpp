@@ -70,18 +70,6 @@ HRESULT GetDispBool(const DISPPARAMS* params, UINT position, LONG* out, UINT* ar
     return ToBool(&params->rgvarg[raw], raw, out, argErr);
 }
 
-HRESULT GetPutBool(const DISPPARAMS* params, LONG* out, UINT* argErr) noexcept
-{
-    if (!params || params->cArgs != 1) {
-        return DISP_E_BADPARAMCOUNT;
-    }
-    if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs
-        || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT) {
-        return DISP_E_PARAMNOTOPTIONAL;
-    }
-    return ToBool(&params->rgvarg[0], 0, out, argErr);
-}
-
 HRESULT ExpectArgCount(const DISPPARAMS* params, UINT count) noexcept
 {
     const UINT given = params ? params->cArgs : 0;

@@ -1,5 +1,6 @@
 #include "framework/dialog/Dialog.h"
 
+#include "framework/Module.h"
 #include "framework/container/ControlContainer.h"
 #include "framework/window/Application.h"
 
@@ -116,18 +117,7 @@ bool ParseInteger(const std::wstring& text, long long minValue, long long maxVal
 
 std::wstring ModuleName(HMODULE module)
 {
-    wchar_t path[MAX_PATH] = L"";
-    const DWORD n = ::GetModuleFileNameW(module, path, MAX_PATH);
-    std::wstring name(path, n < MAX_PATH ? n : 0);
-    const auto slash = name.find_last_of(L"\\/");
-    if (slash != std::wstring::npos) {
-        name.erase(0, slash + 1);
-    }
-    const auto dot = name.find_last_of(L'.');
-    if (dot != std::wstring::npos) {
-        name.erase(dot);
-    }
-    return name;
+    return pelo::ModuleName(module);
 }
 
 std::wstring ControlText(HWND control)

@@ -1,5 +1,7 @@
 #include "framework/proppage/PropertyPage.h"
 
+#include "framework/Module.h"
+#include "framework/activex/DispatchCall.h"
 #include "framework/com/NoThrow.h"
 #include "framework/com/Variant.h"
 
@@ -67,29 +69,18 @@ bool FromVariant(VARIANT& in, const dialog::FieldValue& kind, dialog::FieldValue
 
 } // namespace
 
-HRESULT GetPropertyByName(IDispatch* object, const wchar_t* name, VARIANT& value)
+HRESULT GetPropertyByName(IDispatch* object, const wchar_t* name, com::Variant& value)
 {
     DISPID dispid = DISPID_UNKNOWN;
-    HRESULT hr = DispidOf(object, name, dispid);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    DISPPARAMS none {};
-    return object->Invoke(
-        dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+    const HRESULT hr = DispidOf(object, name, dispid);
+    return FAILED(hr) ? hr : activex::GetProperty(object, dispid, value);
 }
 
-HRESULT PutPropertyByName(IDispatch* object, const wchar_t* name, VARIANT& value)
+HRESULT PutPropertyByName(IDispatch* object, const wchar_t* name, const VARIANT& value)
 {
     DISPID dispid = DISPID_UNKNOWN;
-    HRESULT hr = DispidOf(object, name, dispid);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS params { &value, &named, 1, 1 };
-    return object->Invoke(
-        dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    const HRESULT hr = DispidOf(object, name, dispid);
+    return FAILED(hr) ? hr : activex::PutProperty(object, dispid, value);
 }
 
 STDMETHODIMP PropertyPage::QueryInterface(REFIID riid, void** ppv)
@@ -273,9 +264,7 @@ STDMETHODIMP PropertyPage::TranslateAccelerator(MSG* msg)
 
 std::wstring PropertyPage::Caption() const
 {
-    const wchar_t* text = nullptr;
-    const int n = ::LoadStringW(Module(), m_captionId, reinterpret_cast<wchar_t*>(&text), 0);
-    return n > 0 ? std::wstring(text, static_cast<std::size_t>(n)) : std::wstring();
+    return ModuleString(Module(), m_captionId);
 }
 
 void PropertyPage::SetDirty(bool dirty)
@@ -330,7 +319,7 @@ void PropertyPage::ReadProperties()
         }
         Variant value;
         dialog::FieldValue read;
-        if (SUCCEEDED(GetPropertyByName(m_objects.front().get(), property, value.v))
+        if (SUCCEEDED(GetPropertyByName(m_objects.front().get(), property, value))
             && FromVariant(value.v, current, read)) {
             m_types[i] = V_VT(&value.v);
             SetField(i, read);

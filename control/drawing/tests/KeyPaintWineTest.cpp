@@ -1,7 +1,7 @@
 // The real paint routine into 32-bit memory bitmaps, with the generated face bitmaps loaded from
 // this test program's own resources.
+#include "Canvas.h"
 #include "KeyPaint.h"
-#include "tests/Canvas.h"
 
 #include "framework/UniqueHandle.h"
 
@@ -20,10 +20,10 @@ constexpr COLORREF TextBox = RGB(212, 208, 200);
 constexpr COLORREF Marker = RGB(1, 2, 3);
 
 // Every canvas starts in the marker colour, which no paint uses.
-class Canvas : public pelokey::test::Canvas {
+class Canvas : public pelo::testing::Canvas {
 public:
     Canvas(int width, int height)
-        : pelokey::test::Canvas(width, height, Marker)
+        : pelo::testing::Canvas(width, height, Marker)
     {
     }
 };

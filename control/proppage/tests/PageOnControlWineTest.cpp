@@ -7,12 +7,14 @@
 #include "PropPageIds.h"
 #include "framework/ComPtr.h"
 #include "framework/UniqueHandle.h"
+#include "framework/activex/DispatchCall.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 using pelo::ComPtr;
+using pelo::com::Variant;
 
 namespace {
 
@@ -52,13 +54,10 @@ protected:
         const HRESULT hr = get ? get(clsid, IID_IClassFactory, factory.put_void()) : E_NOTIMPL;
         return FAILED(hr) ? hr : factory->CreateInstance(nullptr, iid, out);
     }
-    VARIANT Get(DISPID id)
+    Variant Get(DISPID id)
     {
-        VARIANT v;
-        ::VariantInit(&v);
-        DISPPARAMS none {};
-        EXPECT_HRESULT_SUCCEEDED(control->Invoke(
-            id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr));
+        Variant v;
+        EXPECT_HRESULT_SUCCEEDED(pelo::activex::GetProperty(control.get(), id, v));
         return v;
     }
     std::wstring Field(int id)
@@ -102,15 +101,14 @@ TEST_F(PageOnControl, Apply_ChangedFields_SetOnTheControl)
     ASSERT_EQ(page->Apply(), S_OK);
     EXPECT_EQ(page->IsPageDirty(), S_FALSE);
 
-    VARIANT v = Get(pelokey::DISPID_bSendMsg);
-    EXPECT_EQ(V_VT(&v), VT_BOOL);
-    EXPECT_EQ(V_BOOL(&v), VARIANT_FALSE);
+    Variant v = Get(pelokey::DISPID_bSendMsg);
+    EXPECT_EQ(V_VT(&v.v), VT_BOOL);
+    EXPECT_EQ(V_BOOL(&v.v), VARIANT_FALSE);
     v = Get(pelokey::DISPID_bInConfigDlg);
-    EXPECT_NE(V_BOOL(&v), VARIANT_FALSE);
+    EXPECT_NE(V_BOOL(&v.v), VARIANT_FALSE);
     v = Get(pelokey::DISPID_strKeyChar);
-    ASSERT_EQ(V_VT(&v), VT_BSTR);
-    EXPECT_STREQ(V_BSTR(&v), L"B");
-    ::VariantClear(&v);
+    ASSERT_EQ(V_VT(&v.v), VT_BSTR);
+    EXPECT_STREQ(V_BSTR(&v.v), L"B");
     v = Get(pelokey::DISPID_nKeyStyle);
-    EXPECT_EQ(V_I2(&v), 1) << "unchanged fields are not written";
+    EXPECT_EQ(V_I2(&v.v), 1) << "unchanged fields are not written";
 }

@@ -436,6 +436,21 @@ TEST(PropertyStream, StdFontData_BadVersionOrLongFace_Fails)
     EXPECT_EQ(w.Bytes().size(), 11u + 255);
 }
 
+TEST(PropertyStream, SkipStdFontData_AnyVersion_StopsAfterTheFace_ShortFails)
+{
+    const Bytes whole = TemplateKeyStream();
+    Bytes b(whole.end() - 24, whole.end());
+    b[0] = 7;
+    b.push_back(0xAB);
+    MemoryReader r(b.data(), b.size());
+    ASSERT_TRUE(SkipStdFontData(r));
+    EXPECT_EQ(r.Position(), 24u);
+    for (std::size_t n = 0; n < 24; ++n) {
+        MemoryReader cut(b.data(), n);
+        EXPECT_FALSE(SkipStdFontData(cut)) << "cut at " << n;
+    }
+}
+
 TEST(PropertyStream, Write_WriterFull_ReportsFailureAtEveryPoint)
 {
     const KeyProps p = TemplateKeyProps();

@@ -47,6 +47,7 @@ class ControlBase : public IDispatch,
                     public IOleControl,
                     public IViewObject2,
                     public IPersistStreamInit,
+                    public IPersistMemory,
                     public IPersistPropertyBag,
                     public IConnectionPointContainer,
                     public IProvideClassInfo2,
@@ -125,13 +126,17 @@ public:
     STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
     STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* target, LPSIZEL size) override;
 
-    // IPersist, IPersistStreamInit (also served as IPersistStream), IPersistPropertyBag
+    // IPersist, IPersistStreamInit (also served as IPersistStream), IPersistMemory (the same bytes
+    // in a block of memory), IPersistPropertyBag
     STDMETHODIMP GetClassID(CLSID* clsid) override;
     STDMETHODIMP IsDirty() override;
     STDMETHODIMP Load(LPSTREAM stream) override;
     STDMETHODIMP Save(LPSTREAM stream, BOOL clearDirty) override;
     STDMETHODIMP GetSizeMax(ULARGE_INTEGER* size) override;
     STDMETHODIMP InitNew() override;
+    STDMETHODIMP Load(LPVOID memory, ULONG size) override;
+    STDMETHODIMP Save(LPVOID memory, BOOL clearDirty, ULONG size) override;
+    STDMETHODIMP GetSizeMax(ULONG* size) override;
     STDMETHODIMP Load(IPropertyBag* bag, IErrorLog* log) override;
     STDMETHODIMP Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
 
@@ -193,10 +198,14 @@ private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HRESULT InPlaceActivate(LONG verb, LPCRECT posHint) noexcept;
+    // Creates the control window in parent at pos and routes its messages to this control.
+    HRESULT CreateControlWindow(HWND parent, const RECT& pos) noexcept;
     HRESULT UIActivate() noexcept;
     HRESULT DispatchTypeInfo(ITypeInfo** info) noexcept;
     HRESULT ResetState() noexcept;
     HRESULT FinishLoad(HRESULT hr) noexcept;
+    // The saved state in a fresh memory stream, and its size.
+    HRESULT SaveToMemory(ComPtr<IStream>& memory, ULARGE_INTEGER& size) noexcept;
     HRESULT FinishSave(HRESULT hr, BOOL clearDirty) noexcept;
     void DestroyControlWindow() noexcept;
     // In-place active exactly while the container's in-place site is held.

@@ -12,9 +12,8 @@ namespace pelo::activex {
 HRESULT GetDispArg(const DISPPARAMS* params, UINT position, VARTYPE vt, VARIANT* out, UINT* argErr) noexcept;
 // The value of a property put (the argument named DISPID_PROPERTYPUT), converted to vt.
 HRESULT GetPutValue(const DISPPARAMS* params, VARTYPE vt, VARIANT* out, UINT* argErr) noexcept;
-// The same for a BOOL: VARIANT_TRUE gives 1, other types go through a 32-bit integer unchanged.
+// A BOOL argument: VARIANT_TRUE gives 1, other types go through a 32-bit integer unchanged.
 HRESULT GetDispBool(const DISPPARAMS* params, UINT position, LONG* out, UINT* argErr) noexcept;
-HRESULT GetPutBool(const DISPPARAMS* params, LONG* out, UINT* argErr) noexcept;
 // Fails with DISP_E_BADPARAMCOUNT unless exactly `count` positional arguments were passed.
 HRESULT ExpectArgCount(const DISPPARAMS* params, UINT count) noexcept;
 

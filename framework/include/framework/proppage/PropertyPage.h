@@ -12,6 +12,7 @@
 #include "framework/ComPtr.h"
 #include "framework/com/ComObject.h"
 #include "framework/com/Module.h"
+#include "framework/com/Variant.h"
 #include "framework/dialog/Dialog.h"
 
 namespace pelo::proppage {
@@ -78,7 +79,7 @@ private:
 #pragma GCC diagnostic pop
 
 // Reads and writes one property by name through IDispatch.
-HRESULT GetPropertyByName(IDispatch* object, const wchar_t* name, VARIANT& value);
-HRESULT PutPropertyByName(IDispatch* object, const wchar_t* name, VARIANT& value);
+HRESULT GetPropertyByName(IDispatch* object, const wchar_t* name, com::Variant& value);
+HRESULT PutPropertyByName(IDispatch* object, const wchar_t* name, const VARIANT& value);
 
 } // namespace pelo::proppage

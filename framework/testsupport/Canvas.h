@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-namespace pelokey::test {
+namespace pelo::testing {
 
 class Canvas {
 public:
@@ -29,7 +29,7 @@ public:
         m_bits = static_cast<const std::uint32_t*>(bits);
         m_old = ::SelectObject(m_dc.get(), m_bitmap.get());
         RECT all { 0, 0, width, height };
-        pelo::UniqueHbrush brush(::CreateSolidBrush(fill));
+        UniqueHbrush brush(::CreateSolidBrush(fill));
         ::FillRect(m_dc.get(), &all, brush.get());
     }
     Canvas(const Canvas&) = delete;
@@ -58,10 +58,10 @@ public:
 
 private:
     int m_width, m_height;
-    pelo::UniqueHdc m_dc;
-    pelo::UniqueHbitmap m_bitmap;
+    UniqueHdc m_dc;
+    UniqueHbitmap m_bitmap;
     HGDIOBJ m_old = nullptr;
     const std::uint32_t* m_bits = nullptr;
 };
 
-} // namespace pelokey::test
+} // namespace pelo::testing
