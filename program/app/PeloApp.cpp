@@ -1,0 +1,46 @@
+#include "app/PeloApp.h"
+
+#include <commctrl.h>
+
+#include "PelokeyIds.h"
+#include "app/Registration.h"
+#include "framework/container/ControlContainer.h"
+#include "framework/dialog/Dialog.h"
+#include "keyboard/PeloDlg.h"
+
+const std::vector<pelo::window::AppCommandRow<CPeloApp>>& CPeloApp::Commands()
+{
+    static const std::vector<pelo::window::AppCommandRow<CPeloApp>> rows;
+    return rows;
+}
+
+BOOL CPeloApp::InitInstance()
+{
+    pelo::program::StartRegistration(false);
+    // The registration just started has not finished (nor can a standard user register at all):
+    // the key buttons come from the library beside the program when the class is not known.
+    pelo::container::SetFallbackLibrary(pelokey::CLSID_Pelokey, L"Pelokey.ocx");
+    INITCOMMONCONTROLSEX controls { sizeof controls, ICC_WIN95_CLASSES };
+    ::InitCommonControlsEx(&controls);
+
+    m_pMainFrame = std::make_unique<CMainFrame>();
+    m_pMainFrame->LoadFrame();
+    SetMainWindow(m_pMainFrame->Hwnd());
+
+    CPeloDlg dlg(m_pMainFrame->Hwnd());
+    if (dlg.DoModal() == -1) {
+        // Nothing has been read yet, so nothing is written: the user's files stay as they are.
+        pelo::dialog::ShowMessageBox(nullptr,
+            L"无法加载按键控件库“Pelokey.ocx”，Pelo不能运行。\n"
+            L"请确认Pelokey.ocx与Pelo.exe在同一文件夹中，并从这个文件夹启动Pelo。",
+            L"Pelo提醒您", MB_ICONERROR);
+        SetExitCode(1);
+    }
+    return FALSE;
+}
+
+int CPeloApp::ExitInstance()
+{
+    pelo::program::StartRegistration(true);
+    return ExitCode();
+}

@@ -1,0 +1,8 @@
+#include "ProgramState.h"
+
+CKeyMapFangAn g_CurrentFangAn;
+int g_nCurrentSlot = 1;
+FangAnNameTable g_szFangAnNames = {};
+CHotKeySetting g_HotKeySetting;
+int g_bSettingsOpen = 0;
+int g_bFirstMove = 1;

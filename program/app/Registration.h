@@ -1,0 +1,17 @@
+// Registration of the key button library with the system's registration tool, started hidden
+// at start and at exit and not waited for.
+#pragma once
+
+#include <string>
+
+namespace pelo::program {
+
+// regsvr32.exe /s "<dir>\Pelokey.ocx", or with /u to remove it. The path stands in quotes in
+// both, so a folder with a blank works for the removal too.
+std::wstring RegistrationCommand(const std::wstring& currentDirectory, bool unregister);
+
+// Starts the command for the current directory through the wide-character process API, so a
+// folder name outside the system code page works; hidden, not waited for, result not looked at.
+void StartRegistration(bool unregister);
+
+} // namespace pelo::program

@@ -1,0 +1,326 @@
+#include "keyboard/PeloDlg.h"
+
+#include <olectl.h>
+
+#include <string>
+
+#include "app/ProgramState.h"
+#include "config/Config.h"
+#include "framework/window/Application.h"
+#include "framework/window/PopupMenu.h"
+#include "resource.h"
+#include "tools/KeyboardLayout.h"
+
+using namespace pelo::program;
+using pelo::dialog::CommandState;
+
+namespace {
+
+constexpr UINT WM_TRAY_NOTIFY = WM_USER + 5;
+constexpr UINT kTrayIconId = 103;
+constexpr wchar_t kCaption[] = L"Pelo提醒您";
+constexpr wchar_t kTipOn[] = L"Pelo - 功能开启";
+constexpr wchar_t kTipOff[] = L"Pelo - 功能关闭";
+
+bool IsMappedKey(WPARAM key)
+{
+    return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+}
+
+HICON LoadSharedIcon(UINT id)
+{
+    return static_cast<HICON>(::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_ICON,
+        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
+
+} // namespace
+
+CPeloDlg::CPeloDlg(HWND hParent)
+    : DialogT(::GetModuleHandleW(nullptr), IDD_PELO_DIALOG)
+    , m_hParent(hParent)
+{
+    for (int i = 0; i < KEY_BUTTON_COUNT; ++i) {
+        m_pAxKey[i] = &m_axKey[i];
+    }
+}
+
+INT_PTR CPeloDlg::DoModal()
+{
+    m_bFunctionOn = 1;
+    return Dialog::DoModal(m_hParent);
+}
+
+const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
+{
+    static const pelo::dialog::HandlerTable<CPeloDlg> table {
+        {
+            { WM_SYSCOMMAND, &CPeloDlg::OnSysCommand },
+            { WM_LBUTTONDOWN, &CPeloDlg::OnLButtonDown },
+            { WM_TRAY_NOTIFY, &CPeloDlg::OnTrayNotify },
+            { WM_HOTKEY, &CPeloDlg::OnHotKey },
+            { WM_KEYDOWN, &CPeloDlg::OnKeyDown },
+            { WM_RBUTTONDOWN, &CPeloDlg::OnRButtonDown },
+            { WM_SHOWWINDOW, &CPeloDlg::OnShowWindow },
+            { WM_CLOSE, &CPeloDlg::OnClose },
+            { WM_MOVE, &CPeloDlg::OnMove },
+        },
+        {
+            { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
+            { ID_TOGGLE_FUNCTION, 0, &CPeloDlg::OnToggleFunction },
+        },
+        {},
+        { { L"TaskbarCreated", &CPeloDlg::OnTaskbarCreated } },
+        { { ID_SCHEME_1, ID_SCHEME_5, &CPeloDlg::OnChooseScheme } },
+        {
+            { ID_TOGGLE_FUNCTION, ID_TOGGLE_FUNCTION, &CPeloDlg::OnUpdateToggleFunction },
+            { ID_SCHEME_1, ID_SCHEME_5, &CPeloDlg::OnUpdateScheme },
+        },
+        { { IDC_SHIFT_KEY, DISPID_CLICK, &CPeloDlg::OnShiftClick } },
+    };
+    return table;
+}
+
+const std::vector<pelo::dialog::ExchangeRow<CPeloDlg>>& CPeloDlg::ExchangeRows()
+{
+    static const std::vector<pelo::dialog::ExchangeRow<CPeloDlg>> rows;
+    return rows;
+}
+
+bool CPeloDlg::BindKeyButtons()
+{
+    bool all = true;
+    for (const pelo::program::layout::KeyCell& cell : pelo::program::layout::KeyboardWindowKeys()) {
+        const int index
+            = cell.keyChar == 0 ? SHIFT_BUTTON : KeyCharToIndex(static_cast<unsigned char>(cell.keyChar));
+        all = m_axKey[index].Attach(ControlDispatch(cell.id), Item(cell.id)) && all;
+    }
+    return all;
+}
+
+BOOL CPeloDlg::OnInitDialog()
+{
+    Dialog::OnInitDialog();
+    BindKeyButtons();
+    // Dialogs opened without a parent from here on are owned by the topmost keyboard.
+    if (pelo::window::Application* app = pelo::window::Application::Current()) {
+        app->SetMainWindow(Hwnd());
+    }
+    m_KeyboardHook.StartHook();
+    Dll_Setg_hWndMainInDll(Hwnd());
+    const WindowPos pos = ReadWindowPos(kConfigFile, m_nWndWidth, m_nWndHeight);
+    m_nWndPosX = pos.x;
+    m_nWndPosY = pos.y;
+    g_HotKeySetting.ReadFromIni(kConfigFile);
+    if (!g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId)) {
+        pelo::dialog::ShowMessageBox(Hwnd(), L"快捷键有冲突！请重新设置！", kCaption, MB_ICONEXCLAMATION);
+    }
+    g_nCurrentSlot = ReadSlotNumber(kConfigFile);
+    CheckFangAnFiles(g_szFangAnNames);
+    LoadSlotScheme(g_nCurrentSlot);
+    ApplySchemeToKeys(g_CurrentFangAn);
+    ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    AddTrayIcon();
+    m_bShowWelcome = ReadShowWelcome(kConfigFile);
+    return TRUE;
+}
+
+void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
+{
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        m_pAxKey[i]->SetTChar1(static_cast<short>(scheme.GetKeyTChar(i, 0)));
+        m_pAxKey[i]->SetTChar2(static_cast<short>(scheme.GetKeyTChar(i, 1)));
+    }
+}
+
+void CPeloDlg::LoadSlotScheme(int nSlot)
+{
+    const FangAnSlot* slot = FangAnSlotOf(nSlot);
+    g_CurrentFangAn.LoadFangAnFile(slot ? slot->szPath : L"");
+}
+
+void CPeloDlg::SaveSlotScheme(int nSlot)
+{
+    const FangAnSlot* slot = FangAnSlotOf(nSlot);
+    g_CurrentFangAn.SaveFangAnFile(slot ? slot->szPath : L"");
+}
+
+void CPeloDlg::AddTrayIcon()
+{
+    m_hTrayIcon = LoadSharedIcon(m_bFunctionOn ? IDI_FUNCTION_ON : IDI_FUNCTION_OFF);
+    m_TrayIcon.Add(Hwnd(), kTrayIconId, WM_TRAY_NOTIFY, m_hTrayIcon, m_bFunctionOn ? kTipOn : kTipOff);
+}
+
+void CPeloDlg::ToggleFunction()
+{
+    if (m_bFunctionOn == 0) {
+        ::ShowWindow(Hwnd(), SW_SHOW);
+        m_bFunctionOn = 1;
+        m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_ON);
+        m_TrayIcon.Modify(m_hTrayIcon, kTipOn);
+        m_KeyboardHook.StartHook();
+    } else {
+        ::ShowWindow(Hwnd(), SW_HIDE);
+        m_bFunctionOn = 0;
+        m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_OFF);
+        m_TrayIcon.Modify(m_hTrayIcon, kTipOff);
+        m_KeyboardHook.StopHook();
+    }
+}
+
+void CPeloDlg::ShowFunctionMenu(bool bForeground)
+{
+    CheckFangAnFiles(g_szFangAnNames);
+    g_nCurrentSlot = ReadSlotNumber(kConfigFile);
+    POINT cursor {};
+    ::GetCursorPos(&cursor);
+    if (bForeground) {
+        ::SetForegroundWindow(Hwnd());
+    }
+    const pelo::window::PopupMenu menu(Module(), IDR_FUNCTION_MENU);
+    menu.Track(cursor, Hwnd());
+}
+
+void CPeloDlg::ShutDown()
+{
+    m_KeyboardHook.StopHook();
+    m_TrayIcon.Delete();
+    WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
+    g_HotKeySetting.WriteToIni(kConfigFile);
+    CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
+    SaveSlotScheme(g_nCurrentSlot);
+    WriteSlotNumber(kConfigFile, g_nCurrentSlot);
+    EndDialog(IDCANCEL);
+}
+
+LRESULT CPeloDlg::OnSysCommand(WPARAM, LPARAM)
+{
+    // The about box belongs to the settings and help pieces; the system menu has nothing else.
+    return Default();
+}
+
+LRESULT CPeloDlg::OnLButtonDown(WPARAM, LPARAM lParam)
+{
+    // No caption: a press on the margins moves the window as a caption would.
+    ::PostMessageW(Hwnd(), WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+    return Default();
+}
+
+LRESULT CPeloDlg::OnRButtonDown(WPARAM, LPARAM)
+{
+    ShowFunctionMenu(false);
+    return Default();
+}
+
+LRESULT CPeloDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    if (wParam != kTrayIconId) {
+        return 0;
+    }
+    if (lParam == WM_LBUTTONDOWN) {
+        ToggleFunction();
+    } else if (lParam == WM_RBUTTONDOWN) {
+        ShowFunctionMenu(true);
+    }
+    return 0;
+}
+
+LRESULT CPeloDlg::OnTaskbarCreated(WPARAM, LPARAM)
+{
+    // A restarted shell has no icons; add ours again in the state it was in.
+    m_TrayIcon.Delete();
+    AddTrayIcon();
+    return 0;
+}
+
+LRESULT CPeloDlg::OnHotKey(WPARAM wParam, LPARAM)
+{
+    if (static_cast<int>(wParam) == g_HotKeySetting.GetRegisteredId()) {
+        ToggleFunction();
+    }
+    return 0;
+}
+
+LRESULT CPeloDlg::OnKeyDown(WPARAM wParam, LPARAM lParam)
+{
+    if (IsMappedKey(wParam)) {
+        const int shift = ::GetKeyState(VK_SHIFT) < 0 || m_bShiftDown != 0;
+        const wchar_t tchar = Dll_ConvertKeyCharToTChar(static_cast<unsigned int>(wParam), shift);
+        Dll_SendTCharToFocus(tchar, static_cast<long>(lParam));
+    }
+    return Default();
+}
+
+LRESULT CPeloDlg::OnShowWindow(WPARAM, LPARAM)
+{
+    const LRESULT result = Default();
+    ::MoveWindow(Hwnd(), m_nWndPosX, m_nWndPosY, m_nWndWidth, m_nWndHeight, TRUE);
+    return result;
+}
+
+LRESULT CPeloDlg::OnMove(WPARAM, LPARAM)
+{
+    const LRESULT result = Default();
+    RECT rect {};
+    ::GetWindowRect(Hwnd(), &rect);
+    if (g_bFirstMove == 1) {
+        g_bFirstMove = 0;
+        m_nWndWidth = rect.right - rect.left;
+        m_nWndHeight = rect.bottom - rect.top;
+    } else {
+        // The window's own corner, not the client origin WM_MOVE carries: moved back there, the
+        // window stays put instead of creeping by its border on every hide, show and start.
+        m_nWndPosX = rect.left;
+        m_nWndPosY = rect.top;
+    }
+    return result;
+}
+
+LRESULT CPeloDlg::OnClose(WPARAM, LPARAM)
+{
+    ShutDown();
+    return 0;
+}
+
+void CPeloDlg::OnExit()
+{
+    ShutDown();
+}
+
+void CPeloDlg::OnToggleFunction()
+{
+    ToggleFunction();
+}
+
+void CPeloDlg::OnChooseScheme(int id)
+{
+    g_nCurrentSlot = id - ID_SCHEME_1 + 1;
+    WriteSlotNumber(kConfigFile, g_nCurrentSlot);
+    LoadSlotScheme(g_nCurrentSlot);
+    ApplySchemeToKeys(g_CurrentFangAn);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+void CPeloDlg::OnUpdateToggleFunction(CommandState& state)
+{
+    WORD modifiers = 0, virtualKey = 0;
+    g_HotKeySetting.GetHotKey(modifiers, virtualKey);
+    state.SetText(L"开启/关闭功能(&S)" + CHotKeySetting::FormatHotKeyText(modifiers, virtualKey));
+    state.SetCheck(m_bFunctionOn == 1);
+}
+
+void CPeloDlg::OnUpdateScheme(CommandState& state)
+{
+    const int slot = state.Id() - ID_SCHEME_1 + 1;
+    const auto* name = reinterpret_cast<const wchar_t*>(g_szFangAnNames[slot - 1]);
+    state.SetText(std::wstring(name) + L"(&" + std::to_wstring(slot) + L")");
+    state.SetCheck(g_nCurrentSlot == slot);
+}
+
+void CPeloDlg::OnShiftClick()
+{
+    m_bShiftDown = m_bShiftDown == 1 ? 0 : 1;
+    Dll_Setg_bAxBnShiftDownInHook(m_bShiftDown);
+    for (int i = 0; i < KEY_COUNT; ++i) {
+        m_pAxKey[i]->SetbShiftDown(m_bShiftDown);
+    }
+}

@@ -1,0 +1,73 @@
+// The keyboard window: a captionless, always-on-top tool window with the 36 mapped keys and a
+// Shift key, run modally for the whole life of the program. It owns the tray icon, the popup
+// menu, the on/off switch, the soft Shift, scheme switching and the remembered position.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/dialog/Dialog.h"
+#include "framework/window/TrayIcon.h"
+#include "hook/Pelohook.h"
+#include "keyboard/Pelokey.h"
+
+constexpr int KEY_BUTTON_COUNT = KEY_COUNT + 1; // the 36 keys in key-index order, then Shift
+constexpr int SHIFT_BUTTON = KEY_COUNT;
+
+class CPeloDlg : public pelo::dialog::DialogT<CPeloDlg> {
+public:
+    explicit CPeloDlg(HWND hParent);
+
+    // Switches the function on, then runs the window until the shutdown ends it.
+    INT_PTR DoModal();
+
+    static const pelo::dialog::HandlerTable<CPeloDlg>& Handlers();
+    static const std::vector<pelo::dialog::ExchangeRow<CPeloDlg>>& ExchangeRows();
+
+    // Shows a scheme on the 36 key buttons (the Shift button is not touched).
+    void ApplySchemeToKeys(const CKeyMapFangAn& scheme);
+    void ToggleFunction();
+    void ShowFunctionMenu(bool bForeground);
+    void LoadSlotScheme(int nSlot);
+    void SaveSlotScheme(int nSlot);
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnOK() override { } // Enter does not close the keyboard
+    void OnCancel() override { } // nor does Esc
+
+private:
+    bool BindKeyButtons();
+    void AddTrayIcon();
+    void ShutDown();
+
+    LRESULT OnSysCommand(WPARAM, LPARAM);
+    LRESULT OnLButtonDown(WPARAM, LPARAM);
+    LRESULT OnRButtonDown(WPARAM, LPARAM);
+    LRESULT OnTrayNotify(WPARAM, LPARAM);
+    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+    LRESULT OnHotKey(WPARAM, LPARAM);
+    LRESULT OnKeyDown(WPARAM, LPARAM);
+    LRESULT OnShowWindow(WPARAM, LPARAM);
+    LRESULT OnMove(WPARAM, LPARAM);
+    LRESULT OnClose(WPARAM, LPARAM);
+    void OnExit();
+    void OnToggleFunction();
+    void OnChooseScheme(int id);
+    void OnUpdateToggleFunction(pelo::dialog::CommandState& state);
+    void OnUpdateScheme(pelo::dialog::CommandState& state);
+    void OnShiftClick();
+
+    CPelokey m_axKey[KEY_BUTTON_COUNT];
+    CPelokey* m_pAxKey[KEY_BUTTON_COUNT];
+    int m_nWndWidth = 0;
+    int m_nWndHeight = 0;
+    int m_nWndPosX = 0;
+    int m_nWndPosY = 0;
+    int m_bShowWelcome = 1;
+    int m_bFunctionOn = 0;
+    int m_bShiftDown = 0;
+    HICON m_hTrayIcon = nullptr; // shared icon from the resources, not destroyed
+    HWND m_hParent;
+    CKeyboardHook m_KeyboardHook;
+    pelo::window::TrayIcon m_TrayIcon;
+};

@@ -1,0 +1,294 @@
+#include "ProgramDriver.h"
+
+#include <shellapi.h>
+
+#include <atomic>
+
+namespace pelo::programtest {
+
+namespace {
+
+std::wstring ExeFolder()
+{
+    wchar_t path[MAX_PATH] = L"";
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring s(path, n);
+    return s.substr(0, s.find_last_of(L"\\/"));
+}
+
+void RemoveTree(const std::wstring& path)
+{
+    // SHFileOperation wants a list ended by two zeros.
+    std::wstring from = path;
+    from.push_back(L'\0');
+    SHFILEOPSTRUCTW op {};
+    op.wFunc = FO_DELETE;
+    op.pFrom = from.c_str();
+    op.fFlags = FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SILENT;
+    ::SHFileOperationW(&op);
+}
+
+struct FindKeyboard {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindKeyboardWindow(HWND hwnd, LPARAM data)
+{
+    auto* find = reinterpret_cast<FindKeyboard*>(data);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    // The keyboard window is the visible top-level window that holds the Shift key button.
+    if (pid == find->pid && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 1049) != nullptr) {
+        find->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct FindBox {
+    DWORD pid;
+    const std::wstring* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM data)
+{
+    auto* find = reinterpret_cast<FindBox*>(data);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t className[16] = L"";
+    ::GetClassNameW(hwnd, className, 16);
+    if (pid != find->pid || std::wstring(className) != L"#32770" || !::IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
+    wchar_t text[256] = L"";
+    ::GetDlgItemTextW(hwnd, 0xFFFF, text, 256); // the message box's text
+    if (*find->text == text) {
+        find->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void SendKey(WORD vk, bool up)
+{
+    INPUT input {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    ::SendInput(1, &input, sizeof input);
+}
+
+std::atomic<int> g_folderCount { 0 };
+
+} // namespace
+
+ProgramFolder::ProgramFolder()
+{
+    wchar_t temp[MAX_PATH] = L"";
+    ::GetTempPathW(MAX_PATH, temp);
+    m_path = std::wstring(temp) + L"Pelo 测试 " + std::to_wstring(::GetCurrentProcessId()) + L"-"
+        + std::to_wstring(++g_folderCount);
+    RemoveTree(m_path);
+    if (!::CreateDirectoryW(m_path.c_str(), nullptr)) {
+        return;
+    }
+    const std::wstring source = ExeFolder();
+    m_ready = true;
+    for (const wchar_t* name : { L"Pelo.exe", L"Pelokey.ocx", L"Pelohook.dll" }) {
+        m_ready = ::CopyFileW((source + L"\\" + name).c_str(), File(name).c_str(), FALSE) && m_ready;
+    }
+}
+
+ProgramFolder::~ProgramFolder()
+{
+    RemoveTree(m_path);
+}
+
+void ProgramFolder::WriteIni(const wchar_t* section, const wchar_t* key, int value) const
+{
+    ::WritePrivateProfileStringW(section, key, std::to_wstring(value).c_str(), File(L"config.ini").c_str());
+}
+
+int ProgramFolder::ReadIni(const wchar_t* section, const wchar_t* key, int missing) const
+{
+    return static_cast<int>(::GetPrivateProfileIntW(section, key, missing, File(L"config.ini").c_str()));
+}
+
+std::vector<std::uint8_t> ProgramFolder::ReadBytes(const std::wstring& name) const
+{
+    UniqueFile file(::CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<std::uint8_t> bytes;
+    if (!file) {
+        return bytes;
+    }
+    bytes.resize(::GetFileSize(file.get(), nullptr));
+    DWORD read = 0;
+    if (!bytes.empty()
+        && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        read = 0;
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
+bool ProgramFolder::WriteBytes(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const
+{
+    const std::wstring path = File(name);
+    ::CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+        && written == bytes.size();
+}
+
+RunningPelo::RunningPelo(const ProgramFolder& folder)
+{
+    std::wstring command = L"\"" + folder.File(L"Pelo.exe") + L"\"";
+    STARTUPINFOW startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info {};
+    if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
+            &startup, &info)) {
+        UniqueKernelHandle thread(info.hThread);
+        m_process.reset(info.hProcess);
+        m_pid = info.dwProcessId;
+    }
+}
+
+RunningPelo::~RunningPelo()
+{
+    if (m_process && ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(m_process.get(), 99);
+        ::WaitForSingleObject(m_process.get(), 10000);
+    }
+}
+
+HWND RunningPelo::WaitForKeyboard(DWORD timeoutMs)
+{
+    FindKeyboard find { m_pid, nullptr };
+    WaitUntil(
+        [&] {
+            ::EnumWindows(&FindKeyboardWindow, reinterpret_cast<LPARAM>(&find));
+            return find.found != nullptr;
+        },
+        timeoutMs);
+    m_keyboard = find.found;
+    return m_keyboard;
+}
+
+HWND RunningPelo::WaitForMessageBox(const std::wstring& text, DWORD timeoutMs) const
+{
+    FindBox find { m_pid, &text, nullptr };
+    WaitUntil(
+        [&] {
+            ::EnumWindows(&FindMessageBox, reinterpret_cast<LPARAM>(&find));
+            return find.found != nullptr;
+        },
+        timeoutMs);
+    return find.found;
+}
+
+DWORD RunningPelo::WaitForExit(DWORD timeoutMs)
+{
+    DWORD code = STILL_ACTIVE;
+    if (m_process && ::WaitForSingleObject(m_process.get(), timeoutMs) == WAIT_OBJECT_0) {
+        ::GetExitCodeProcess(m_process.get(), &code);
+    }
+    return code;
+}
+
+TypingTarget::TypingTarget()
+{
+    const std::string base = "PeloProgramTest." + std::to_string(::GetCurrentProcessId());
+    if (!crossprocess::CreateSharedObjects(base, sizeof(hooktest::TargetLog), "log", "sentinel", m_shared)) {
+        return;
+    }
+    m_process = crossprocess::LaunchBeside("PelohookTarget.exe", base);
+    if (!m_process || ::WaitForSingleObject(m_shared.ready.get(), 30000) != WAIT_OBJECT_0) {
+        return;
+    }
+    m_log = m_shared.As<hooktest::TargetLog>();
+    m_top = reinterpret_cast<HWND>(static_cast<UINT_PTR>(m_log->hwndTop));
+}
+
+TypingTarget::~TypingTarget()
+{
+    if (m_top) {
+        ::PostMessageW(m_top, hooktest::kMsgQuit, 0, 0);
+    }
+    if (m_process && ::WaitForSingleObject(m_process.get(), 10000) != WAIT_OBJECT_0) {
+        ::TerminateProcess(m_process.get(), 1);
+    }
+}
+
+bool TypingTarget::Activate()
+{
+    return ::SendMessageW(m_top, hooktest::kMsgActivate, 0, 0) == 1;
+}
+
+void TypingTarget::WaitForSentinel()
+{
+    ::ResetEvent(m_shared.signal.get());
+    SendKey(hooktest::kSentinelKey, false);
+    SendKey(hooktest::kSentinelKey, true);
+    ::WaitForSingleObject(m_shared.signal.get(), 10000);
+}
+
+void TypingTarget::TypeKey(WORD vk, bool withShift)
+{
+    if (withShift) {
+        SendKey(VK_SHIFT, false);
+    }
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (withShift) {
+        SendKey(VK_SHIFT, true);
+    }
+    WaitForSentinel();
+}
+
+std::u16string TypingTarget::Chars() const
+{
+    std::u16string chars;
+    const LONG count = m_log->count;
+    for (LONG i = 0; i < count; ++i) {
+        if (m_log->records[i].msg == WM_CHAR) {
+            chars.push_back(static_cast<char16_t>(m_log->records[i].wParam));
+        }
+    }
+    return chars;
+}
+
+bool TypingTarget::WaitForChars(std::size_t count, DWORD timeoutMs) const
+{
+    return WaitUntil([&] { return Chars().size() >= count; }, timeoutMs);
+}
+
+void TypingTarget::Clear()
+{
+    ::SendMessageW(m_top, hooktest::kMsgClear, 0, 0);
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT rect {};
+    ::GetWindowRect(window, &rect);
+    return rect;
+}
+
+void ClickCentre(HWND window)
+{
+    const RECT r = WindowRect(window);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
+} // namespace pelo::programtest

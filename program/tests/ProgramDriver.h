@@ -1,0 +1,113 @@
+// Drives the real program as a user would: a fresh folder holding the three deliverables, the
+// program started there, its windows found, and mouse and keyboard input sent to them. The
+// typing target is the hook tests' target process, whose edit control logs what it receives.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CrossProcess.h"
+#include "TargetLog.h"
+#include "framework/UniqueHandle.h"
+
+namespace pelo::programtest {
+
+// A new folder whose name holds a blank and Chinese characters, with Pelo.exe, Pelokey.ocx and
+// Pelohook.dll copied from beside the test; removed with everything in it at the end.
+class ProgramFolder {
+public:
+    ProgramFolder();
+    ~ProgramFolder();
+    ProgramFolder(const ProgramFolder&) = delete;
+    ProgramFolder& operator=(const ProgramFolder&) = delete;
+
+    [[nodiscard]] const std::wstring& Path() const { return m_path; }
+    [[nodiscard]] std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
+    [[nodiscard]] bool Ready() const { return m_ready; }
+
+    void WriteIni(const wchar_t* section, const wchar_t* key, int value) const;
+    [[nodiscard]] int ReadIni(const wchar_t* section, const wchar_t* key, int missing) const;
+    // The whole file, empty when it cannot be read.
+    [[nodiscard]] std::vector<std::uint8_t> ReadBytes(const std::wstring& name) const;
+    bool WriteBytes(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const;
+
+private:
+    std::wstring m_path;
+    bool m_ready = false;
+};
+
+// One running copy of the program, started in a folder; ended at the end if still running.
+class RunningPelo {
+public:
+    explicit RunningPelo(const ProgramFolder& folder);
+    ~RunningPelo();
+    RunningPelo(const RunningPelo&) = delete;
+    RunningPelo& operator=(const RunningPelo&) = delete;
+
+    [[nodiscard]] bool Started() const { return m_process.valid(); }
+    [[nodiscard]] DWORD ProcessId() const { return m_pid; }
+    // The keyboard window once it is visible, or nullptr after the timeout.
+    HWND WaitForKeyboard(DWORD timeoutMs = 30000);
+    // A message box of this process with the given text, or nullptr after the timeout.
+    HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs = 30000) const;
+    // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
+    DWORD WaitForExit(DWORD timeoutMs = 30000);
+    [[nodiscard]] HWND Keyboard() const { return m_keyboard; }
+    // The key button with this control id.
+    [[nodiscard]] HWND Key(int id) const { return ::GetDlgItem(m_keyboard, id); }
+
+private:
+    UniqueKernelHandle m_process;
+    DWORD m_pid = 0;
+    HWND m_keyboard = nullptr;
+};
+
+// The target process with its focused edit control and the log of what it received.
+class TypingTarget {
+public:
+    TypingTarget();
+    ~TypingTarget();
+    TypingTarget(const TypingTarget&) = delete;
+    TypingTarget& operator=(const TypingTarget&) = delete;
+
+    [[nodiscard]] bool Ready() const { return m_log != nullptr; }
+    // Brings the target to the foreground with its edit focused and clears the log.
+    bool Activate();
+    // Presses and releases a key in the target and waits until the target has handled it.
+    void TypeKey(WORD vk, bool withShift = false);
+    // The characters the edit control received since the log was last cleared.
+    [[nodiscard]] std::u16string Chars() const;
+    // Waits until `count` characters have arrived (clicks deliver them asynchronously).
+    bool WaitForChars(std::size_t count, DWORD timeoutMs = 10000) const;
+    void Clear();
+
+private:
+    void WaitForSentinel();
+    crossprocess::SharedObjects m_shared;
+    hooktest::TargetLog* m_log = nullptr;
+    UniqueKernelHandle m_process;
+    HWND m_top = nullptr;
+};
+
+// A left click at the centre of a window, as the mouse would give it.
+void ClickCentre(HWND window);
+// Runs until the condition holds or the timeout passes; the result of the last check.
+template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
+{
+    const ULONGLONG end = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (condition()) {
+            return true;
+        }
+        if (::GetTickCount64() > end) {
+            return false;
+        }
+        ::Sleep(20);
+    }
+}
+[[nodiscard]] RECT WindowRect(HWND window);
+
+} // namespace pelo::programtest

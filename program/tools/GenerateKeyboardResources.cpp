@@ -1,0 +1,119 @@
+// Build-host generator: writes the keyboard window's control list (a resource script fragment)
+// and its dialog-initialisation data, where each key button's record holds the property stream
+// written by the control's own codec.
+//   GenerateKeyboardResources OUTPUT_DIR
+#include "KeyboardLayout.h"
+#include "PropertyStream.h"
+#include "WriteFile.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+using namespace pelokey::stream;
+using pelo::program::layout::KeyCell;
+using pelokey::tools::WriteFile;
+
+namespace {
+
+constexpr const char* kKeyClass = "{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
+constexpr std::uint16_t kLoadFromStream = 0x0376;
+
+// Extents in HIMETRIC of a key drawn at 1.5 pixels per dialog unit on a 96 dpi screen.
+std::int32_t Extent(int dialogUnits)
+{
+    return static_cast<std::int32_t>(dialogUnits * 3 * 2540 / (2 * 96));
+}
+
+std::vector<std::uint8_t> KeyStream(const KeyCell& cell, int inConfigDlg)
+{
+    KeyProps props;
+    props.extentX = Extent(cell.cx);
+    props.extentY = Extent(cell.cy);
+    props.bSendMsg = 1;
+    props.bInConfigDlg = inConfigDlg;
+    if (cell.keyChar == 0) {
+        props.bShift = 1;
+        props.nKeyStyle = 2; // string face
+        props.strKeyChar = u"Q";
+        props.strKeyString = u"Shift";
+    } else {
+        props.bShift = 0;
+        props.nKeyStyle = 1; // character face
+        props.strKeyChar = std::u16string(1, static_cast<char16_t>(cell.keyChar));
+        props.strKeyString = u"Enter";
+    }
+    MemoryWriter w;
+    if (!WriteKeyProps(w, props) || !WriteFontHeader(w, FontMarker::FontObject)
+        || !WriteStdFontData(w, StdFontData {})) {
+        return {};
+    }
+    return w.Bytes();
+}
+
+void Put16(std::vector<std::uint8_t>& b, std::uint32_t v)
+{
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void Put32(std::vector<std::uint8_t>& b, std::uint32_t v)
+{
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
+
+// Records {control id, 0x0376, length, 4-byte zero, stream}, ended by a zero word.
+bool DialogInitData(const std::vector<KeyCell>& cells, int inConfigDlg, std::vector<std::uint8_t>& out)
+{
+    for (const KeyCell& cell : cells) {
+        const std::vector<std::uint8_t> stream = KeyStream(cell, inConfigDlg);
+        if (stream.empty()) {
+            return false;
+        }
+        Put16(out, static_cast<std::uint32_t>(cell.id));
+        Put16(out, kLoadFromStream);
+        Put32(out, static_cast<std::uint32_t>(4 + stream.size()));
+        Put32(out, 0);
+        out.insert(out.end(), stream.begin(), stream.end());
+    }
+    Put16(out, 0);
+    return true;
+}
+
+std::string ControlList(const std::vector<KeyCell>& cells)
+{
+    std::string text;
+    for (const KeyCell& c : cells) {
+        text += "    CONTROL \"\", " + std::to_string(c.id) + ", \"" + kKeyClass + "\", 0x50000000, "
+            + std::to_string(c.x) + ", " + std::to_string(c.y) + ", " + std::to_string(c.cx) + ", "
+            + std::to_string(c.cy) + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+
+    const std::vector<KeyCell> keyboard = pelo::program::layout::KeyboardWindowKeys();
+    std::vector<std::uint8_t> init;
+    if (!DialogInitData(keyboard, 0, init)) {
+        std::fprintf(stderr, "cannot encode the key streams\n");
+        return 1;
+    }
+    const std::string controls = ControlList(keyboard);
+    return WriteFile(dir + "/KeyboardKeys.rc", controls) && WriteFile(dir + "/KeyboardKeys.dlginit", init)
+        ? 0
+        : 1;
+}
