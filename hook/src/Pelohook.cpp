@@ -18,20 +18,11 @@ HWND g_hWndLastFocus PELO_SHARED = nullptr;
 
 namespace {
 
-// The hook this process installed (per process, not shared). A shared handle left behind by a
-// process that ended without removing its hook names no hook any more; StartHook must not
-// mistake it for an installed one.
+// The hook this process installed (per process, not shared). A process removes only its own hook:
+// another copy of the program may have installed one after it and overwritten the shared handle,
+// and a handle left behind by a process that ended without removing its hook names no hook any
+// more, so the shared handle never decides what this process installs or removes.
 HHOOK s_hOwnHook = nullptr;
-
-void ForgetHook(HHOOK removed)
-{
-    if (g_hHook == removed) {
-        g_hHook = nullptr;
-    }
-    if (s_hOwnHook == removed) {
-        s_hOwnHook = nullptr;
-    }
-}
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -56,25 +47,26 @@ CKeyboardHook::~CKeyboardHook()
 
 int CKeyboardHook::StartHook()
 {
-    if (g_hHook != nullptr && g_hHook == s_hOwnHook) {
-        return 1;
+    if (s_hOwnHook == nullptr) {
+        s_hOwnHook = ::SetWindowsHookExW(
+            WH_KEYBOARD, KeyboardHookProc, reinterpret_cast<HINSTANCE>(&__ImageBase), 0);
     }
-    const HHOOK hook
-        = ::SetWindowsHookExW(WH_KEYBOARD, KeyboardHookProc, reinterpret_cast<HINSTANCE>(&__ImageBase), 0);
-    g_hHook = hook;
-    s_hOwnHook = hook;
-    return hook != nullptr ? 1 : 0;
+    g_hHook = s_hOwnHook;
+    return s_hOwnHook != nullptr ? 1 : 0;
 }
 
 int CKeyboardHook::StopHook()
 {
-    const HHOOK hook = g_hHook;
+    const HHOOK hook = s_hOwnHook;
     if (hook == nullptr) {
         return 0;
     }
     const BOOL removed = ::UnhookWindowsHookEx(hook);
     if (removed) {
-        ForgetHook(hook);
+        s_hOwnHook = nullptr;
+        if (g_hHook == hook) {
+            g_hHook = nullptr;
+        }
     }
     return removed;
 }

@@ -1,9 +1,11 @@
 // The real hook library at work: the test installs the hook and hands over tables, a second
 // process (PelohookTarget.exe) with a focused edit control receives the keys sent with SendInput
-// and records what its edit control sees.
+// and records what its edit control sees. Further processes (PelohookOwner.exe) stand for other
+// running copies of the program with hooks of their own.
 #include "hook/Pelohook.h"
 
 #include "CrossProcess.h"
+#include "HookOwner.h"
 #include "TargetLog.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace pelo::crossprocess;
@@ -217,6 +220,12 @@ protected:
 
     Target& target() { return *s_target; }
 
+    // A hook of the library is installed: key 'A' types its character one.
+    void ExpectTyped()
+    {
+        EXPECT_EQ(target().Type(Press({ 'A' })), (std::vector<Rec> { Char(One('A')), Up('A') }));
+    }
+
     // The hook passed the key on: the target saw its key-down, and no table character.
     void ExpectPassedThrough(const std::vector<Rec>& recs, WORD vk)
     {
@@ -367,6 +376,106 @@ TEST_F(PelohookLifecycle, Destructor_RemovesHook_AndStartHookInstallsAgain)
     ASSERT_EQ(hook.StartHook(), 1);
     EXPECT_EQ(target().Type(Press({ 'D' })), (std::vector<Rec> { Char(One('D')), Up('D') }));
     EXPECT_NE(hook.StopHook(), 0);
+}
+
+namespace {
+
+// Another running copy of the program, as the hook library sees it: PelohookOwner.exe with its
+// own CKeyboardHook, started and stopped on command.
+class OtherCopy {
+public:
+    explicit OtherCopy(const char* name)
+        : m_name(name)
+    {
+    }
+    OtherCopy(const OtherCopy&) = delete;
+    OtherCopy& operator=(const OtherCopy&) = delete;
+    // A copy still running ends through its normal exit, which removes its hook: under Wine the
+    // keyboard hook of a killed process lives on until the desktop closes, and would keep typing
+    // in the tests that follow. So no test here kills a copy with its hook on.
+    ~OtherCopy()
+    {
+        if (m_process && ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT && !Exit()) {
+            ::TerminateProcess(m_process.get(), 1);
+        }
+    }
+
+    bool Start()
+    {
+        const std::string base = "PelohookOwner." + std::to_string(::GetCurrentProcessId()) + "." + m_name;
+        if (!CreateSharedObjects(base, sizeof(OwnerControl), "control", "command", m_shared)) {
+            return false;
+        }
+        m_process = LaunchBeside("PelohookOwner.exe", base);
+        return m_process && Answered();
+    }
+    int StartHook() { return Call(kOwnerStartHook); }
+    int StopHook() { return Call(kOwnerStopHook); }
+
+    // Ends through the program's normal exit, which destroys its CKeyboardHook.
+    bool Exit()
+    {
+        m_shared.As<OwnerControl>()->command = kOwnerExit;
+        ::SetEvent(m_shared.signal.get());
+        return ::WaitForSingleObject(m_process.get(), kTimeoutMs) == WAIT_OBJECT_0;
+    }
+
+private:
+    static constexpr int kNoAnswer = -2;
+
+    int Call(LONG command)
+    {
+        OwnerControl* control = m_shared.As<OwnerControl>();
+        control->command = command;
+        control->result = kNoAnswer;
+        ::SetEvent(m_shared.signal.get());
+        return Answered() ? control->result : kNoAnswer;
+    }
+    bool Answered() const
+    {
+        const HANDLE waits[] = { m_shared.ready.get(), m_process.get() };
+        return ::WaitForMultipleObjects(2, waits, FALSE, kTimeoutMs) == WAIT_OBJECT_0;
+    }
+
+    std::string m_name;
+    SharedObjects m_shared;
+    pelo::UniqueKernelHandle m_process;
+};
+
+} // namespace
+
+// Two copies of the program at once, each with its own hook: a copy only ever removes the hook it
+// installed itself, whatever the other did to the shared handle.
+using PelohookCopies = HookTest;
+
+TEST_F(PelohookCopies, SecondCopyExits_FirstCopysOffAndOnStillWork)
+{
+    OtherCopy first("first"), second("second");
+    ASSERT_TRUE(first.Start() && second.Start());
+    ASSERT_EQ(first.StartHook(), 1);
+    ASSERT_EQ(second.StartHook(), 1);
+    ASSERT_TRUE(second.Exit());
+    ExpectTyped();
+
+    EXPECT_EQ(first.StartHook(), 1) << "on again keeps the one hook it has";
+    EXPECT_NE(first.StopHook(), 0);
+    ExpectPassedThrough(target().Type(Press({ 'A' })), 'A');
+    EXPECT_EQ(first.StopHook(), 0);
+}
+
+TEST_F(PelohookCopies, FirstCopyExits_SecondCopyStillTypes_AndItsOffWorks)
+{
+    // Also the rule that the shared handle never stands for a hook of this process: had the
+    // second copy's on trusted the handle the first one left there, it would type nothing now.
+    OtherCopy first("first"), second("second");
+    ASSERT_TRUE(first.Start() && second.Start());
+    ASSERT_EQ(first.StartHook(), 1);
+    ASSERT_EQ(second.StartHook(), 1);
+    ASSERT_TRUE(first.Exit());
+    ExpectTyped();
+
+    EXPECT_NE(second.StopHook(), 0);
+    ExpectPassedThrough(target().Type(Press({ 'A' })), 'A');
 }
 
 namespace {
