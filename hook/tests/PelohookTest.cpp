@@ -7,6 +7,7 @@
 #include "CrossProcess.h"
 #include "HookOwner.h"
 #include "TargetLog.h"
+#include "WatcherHook.h"
 
 #include <gtest/gtest.h>
 
@@ -476,6 +477,28 @@ TEST_F(PelohookCopies, FirstCopyExits_SecondCopyStillTypes_AndItsOffWorks)
 
     EXPECT_NE(second.StopHook(), 0);
     ExpectPassedThrough(target().Type(Press({ 'A' })), 'A');
+}
+
+using PelohookChain = HookTest;
+
+TEST_F(PelohookChain, KeysNotTakenOver_ReachTheNextHook_TakenKeyDownsDoNot)
+{
+    // Hooks are called newest first: the watcher installed before is the next one after Pelohook's.
+    const pelo::UniqueHhook watcher(WatcherStart());
+    ASSERT_TRUE(watcher);
+    CKeyboardHook hook;
+    ASSERT_EQ(hook.StartHook(), 1);
+
+    EXPECT_EQ(target().Type(Press({ 'A', VK_SPACE })).front(), Char(One('A')));
+    WatchedKey keys[16] = {};
+    const LONG count = WatcherKeys(keys, 16);
+    std::vector<std::pair<UINT, UINT>> seen;
+    for (LONG i = 0; i < count; ++i) {
+        seen.emplace_back(keys[i].key, keys[i].released);
+    }
+    const std::vector<std::pair<UINT, UINT>> expected { { 'A', 1 }, { VK_SPACE, 0 }, { VK_SPACE, 1 },
+        { kSentinelKey, 0 }, { kSentinelKey, 1 } };
+    EXPECT_EQ(seen, expected);
 }
 
 namespace {
