@@ -580,3 +580,128 @@ TEST_F(PelohookDelivery, ThreadWithoutActiveWindow_RemembersNoWindowAndPostsNoth
     EXPECT_EQ(target().Sync(), std::vector<Rec> {});
     EXPECT_EQ(keyboard.TakeChars(), std::vector<UINT> {});
 }
+
+namespace {
+
+// Waits for the handle while answering the messages that windows of other threads send to this
+// thread's windows.
+bool WaitPumping(HANDLE handle)
+{
+    const DWORD until = ::GetTickCount() + kTimeoutMs;
+    for (;;) {
+        const DWORD now = ::GetTickCount();
+        const DWORD left = static_cast<LONG>(until - now) > 0 ? until - now : 0;
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+        if (woken != WAIT_OBJECT_0 + 1) {
+            return woken == WAIT_OBJECT_0;
+        }
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+// A second thread of this process whose child window of a window of the main thread has the
+// focus: the two threads share one input, so this thread reads the keys while the foreground
+// window belongs to the other. Focus changes send messages to the main thread's window, so the
+// main thread waits for this one while answering them.
+class AttachedFocusThread {
+public:
+    explicit AttachedFocusThread(HWND parent)
+        : m_created(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+        , m_sync(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+        , m_done(::CreateEventW(nullptr, FALSE, FALSE, nullptr))
+        , m_thread([this, parent, main = ::GetCurrentThreadId()] { Run(parent, main); })
+    {
+        WaitPumping(m_created.get());
+    }
+    AttachedFocusThread(const AttachedFocusThread&) = delete;
+    AttachedFocusThread& operator=(const AttachedFocusThread&) = delete;
+    ~AttachedFocusThread()
+    {
+        ::PostThreadMessageW(m_threadId, WM_QUIT, 0, 0);
+        WaitPumping(m_done.get());
+        m_thread.join();
+    }
+
+    HWND focus() const { return m_focus; }
+
+    // Types the keys and returns the characters its window received, once the sentinel key came.
+    std::vector<UINT> Type(std::vector<INPUT> inputs)
+    {
+        inputs.push_back(KeyInput(kSentinelKey, false));
+        inputs.push_back(KeyInput(kSentinelKey, true));
+        EXPECT_EQ(::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)), inputs.size());
+        return TakeChars();
+    }
+
+    // The characters posted to its window, once a message posted after them came through.
+    std::vector<UINT> Sync()
+    {
+        ::PostMessageW(m_focus, kMsgSync, 0, 0);
+        return TakeChars();
+    }
+
+private:
+    std::vector<UINT> TakeChars()
+    {
+        EXPECT_TRUE(WaitPumping(m_sync.get()));
+        return std::exchange(m_chars, {}); // written by the thread before it set the event
+    }
+
+    void Run(HWND parent, DWORD mainThread)
+    {
+        m_threadId = ::GetCurrentThreadId();
+        ::AttachThreadInput(m_threadId, mainThread, TRUE);
+        {
+            const pelo::UniqueHwnd window(::CreateWindowExW(WS_EX_NOPARENTNOTIFY, L"STATIC", L"",
+                WS_CHILD | WS_VISIBLE, 0, 0, 20, 20, parent, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+            ::SetFocus(window.get());
+            m_focus = ::GetFocus() == window.get() ? window.get() : nullptr;
+            ::SetEvent(m_created.get());
+            MSG msg;
+            while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+                if (msg.hwnd == m_focus && msg.message == WM_CHAR) {
+                    m_chars.push_back(static_cast<UINT>(msg.wParam));
+                } else if (msg.message == kMsgSync
+                    || (msg.message == WM_KEYUP && msg.wParam == kSentinelKey)) {
+                    ::SetEvent(m_sync.get());
+                }
+                ::DispatchMessageW(&msg);
+            }
+        }
+        ::SetEvent(m_done.get());
+    }
+
+    pelo::UniqueKernelHandle m_created;
+    pelo::UniqueKernelHandle m_sync;
+    pelo::UniqueKernelHandle m_done;
+    DWORD m_threadId = 0;
+    HWND m_focus = nullptr;
+    std::vector<UINT> m_chars;
+    std::thread m_thread;
+};
+
+} // namespace
+
+TEST_F(PelohookDelivery, HookOutsideForegroundWindowsThread_TypesIntoItsFocus_AndRemembersIt)
+{
+    // Under Windows the hook procedure also runs outside the foreground window's thread for
+    // processes of the other bitness: the system calls it in the thread that installed the hook.
+    // Wine 8 does not hook such processes at all, so that case is tested with a fake desktop
+    // (FocusDeliveryTest.cpp); the nearest real case is a thread sharing the foreground input.
+    OwnWindow foreground;
+    ASSERT_TRUE(foreground.Activate());
+    AttachedFocusThread reader(foreground.get());
+    ASSERT_NE(reader.focus(), nullptr);
+    ASSERT_EQ(::GetForegroundWindow(), foreground.get());
+
+    EXPECT_EQ(reader.Type(Press({ 'K' })), std::vector<UINT> { One('K') });
+
+    // The window typed in became the remembered focus: a click on the keyboard window goes there.
+    Dll_Setg_hWndMainInDll(foreground.get());
+    Dll_SendTCharToFocus(L'\x263A', 0);
+    EXPECT_EQ(reader.Sync(), std::vector<UINT> { L'\x263A' });
+    EXPECT_EQ(target().Sync(), std::vector<Rec> {});
+}
