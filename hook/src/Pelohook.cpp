@@ -3,6 +3,7 @@
 // runtime, no start-up work, and nothing in the hook path but a handful of user32 calls.
 #include "hook/Pelohook.h"
 
+#include "hook/FocusDelivery.h"
 #include "hook/KeyHookLogic.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -18,20 +19,32 @@ HWND g_hWndLastFocus PELO_SHARED = nullptr;
 
 namespace {
 
-// The hook this process installed (per process, not shared). A shared handle left behind by a
-// process that ended without removing its hook names no hook any more; StartHook must not
-// mistake it for an installed one.
+// The hook this process installed (per process, not shared). A process removes only its own hook:
+// another copy of the program may have installed one after it and overwritten the shared handle,
+// and a handle left behind by a process that ended without removing its hook names no hook any
+// more, so the shared handle never decides what this process installs or removes.
 HHOOK s_hOwnHook = nullptr;
 
-void ForgetHook(HHOOK removed)
-{
-    if (g_hHook == removed) {
-        g_hHook = nullptr;
+// The window queries of the delivery decision, on the real windows.
+struct Win32Windows {
+    static pelo::hook::GuiWindows<HWND> Of(DWORD thread)
+    {
+        GUITHREADINFO info;
+        info.cbSize = sizeof info;
+        if (!::GetGUIThreadInfo(thread, &info)) {
+            return {};
+        }
+        return { info.hwndActive, info.hwndFocus };
     }
-    if (s_hOwnHook == removed) {
-        s_hOwnHook = nullptr;
+    pelo::hook::GuiWindows<HWND> Foreground() const { return Of(0); } // 0: the foreground thread
+    pelo::hook::GuiWindows<HWND> Current() const { return Of(::GetCurrentThreadId()); }
+    bool IsCurrentThreadWindow(HWND hwnd) const
+    {
+        return ::GetWindowThreadProcessId(hwnd, nullptr) == ::GetCurrentThreadId();
     }
-}
+    void Focus(HWND hwnd) const { ::SetFocus(hwnd); }
+    void Post(HWND hwnd, char16_t ch) const { ::PostMessageW(hwnd, WM_CHAR, static_cast<WPARAM>(ch), 0); }
+};
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -40,8 +53,9 @@ LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
     }
     // The soft Shift flag first: when it is set the key state cannot change the outcome.
     const int shift = g_bAxBnShiftDown != 0 || ::GetKeyState(VK_SHIFT) < 0;
-    Dll_SendTCharToFocus(
-        Dll_ConvertKeyCharToTChar(static_cast<unsigned int>(wParam), shift), static_cast<long>(lParam));
+    Win32Windows windows;
+    pelo::hook::DeliverFromHook(windows, g_hWndMain, g_hWndLastFocus,
+        static_cast<char16_t>(Dll_ConvertKeyCharToTChar(static_cast<unsigned int>(wParam), shift)));
     return 1;
 }
 
@@ -56,25 +70,26 @@ CKeyboardHook::~CKeyboardHook()
 
 int CKeyboardHook::StartHook()
 {
-    if (g_hHook != nullptr && g_hHook == s_hOwnHook) {
-        return 1;
+    if (s_hOwnHook == nullptr) {
+        s_hOwnHook = ::SetWindowsHookExW(
+            WH_KEYBOARD, KeyboardHookProc, reinterpret_cast<HINSTANCE>(&__ImageBase), 0);
     }
-    const HHOOK hook
-        = ::SetWindowsHookExW(WH_KEYBOARD, KeyboardHookProc, reinterpret_cast<HINSTANCE>(&__ImageBase), 0);
-    g_hHook = hook;
-    s_hOwnHook = hook;
-    return hook != nullptr ? 1 : 0;
+    g_hHook = s_hOwnHook;
+    return s_hOwnHook != nullptr ? 1 : 0;
 }
 
 int CKeyboardHook::StopHook()
 {
-    const HHOOK hook = g_hHook;
+    const HHOOK hook = s_hOwnHook;
     if (hook == nullptr) {
         return 0;
     }
     const BOOL removed = ::UnhookWindowsHookEx(hook);
     if (removed) {
-        ForgetHook(hook);
+        s_hOwnHook = nullptr;
+        if (g_hHook == hook) {
+            g_hHook = nullptr;
+        }
     }
     return removed;
 }
@@ -103,30 +118,6 @@ wchar_t Dll_ConvertKeyCharToTChar(unsigned int key, int bShift)
 
 void Dll_SendTCharToFocus(wchar_t tchar, long)
 {
-    // One query gives both the active and the focus window of the calling thread.
-    GUITHREADINFO info;
-    info.cbSize = sizeof info;
-    HWND active = nullptr;
-    HWND focus = nullptr;
-    if (::GetGUIThreadInfo(::GetCurrentThreadId(), &info)) {
-        active = info.hwndActive;
-        focus = info.hwndFocus;
-    }
-    // In the keyboard window's own thread the character goes to the focus remembered from the
-    // application the user typed in last; anywhere else to the thread's own focus window,
-    // which is remembered. A thread with no active window never counts as the keyboard window.
-    HWND target;
-    if (active != nullptr && active == g_hWndMain) {
-        target = g_hWndLastFocus;
-    } else {
-        target = focus;
-        g_hWndLastFocus = focus;
-    }
-    // Focusing the window that already has the focus changes nothing; skip that call.
-    if (target != focus) {
-        ::SetFocus(target);
-    }
-    if (target != nullptr) {
-        ::PostMessageW(target, WM_CHAR, static_cast<WPARAM>(tchar), 0);
-    }
+    Win32Windows windows;
+    pelo::hook::DeliverFromProgram(windows, g_hWndMain, g_hWndLastFocus, static_cast<char16_t>(tchar));
 }

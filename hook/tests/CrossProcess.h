@@ -45,13 +45,15 @@ inline bool CreateSharedObjects(
     return out.view && out.ready && out.signal;
 }
 
-// The helper's side: opens what the driver created under the same names.
+// The helper's side: opens what the driver created under the same names; the helper may both
+// set and wait for its signal.
 inline bool OpenSharedObjects(
     const std::string& base, const char* mappingName, const char* signalName, SharedObjects& out)
 {
     out.mapping.reset(::OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, ObjectName(base, mappingName).c_str()));
     out.ready.reset(::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, "ready").c_str()));
-    out.signal.reset(::OpenEventA(EVENT_MODIFY_STATE, FALSE, ObjectName(base, signalName).c_str()));
+    out.signal.reset(
+        ::OpenEventA(EVENT_MODIFY_STATE | SYNCHRONIZE, FALSE, ObjectName(base, signalName).c_str()));
     if (out.mapping) {
         out.view.reset(::MapViewOfFile(out.mapping.get(), FILE_MAP_ALL_ACCESS, 0, 0, 0));
     }

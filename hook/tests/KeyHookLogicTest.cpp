@@ -1,4 +1,5 @@
-// The hook's decisions, natively: which key messages it takes over and which character a key gives.
+// The hook's decisions, natively: which key messages it takes over and which character a key gives;
+// and the key index of the scheme record that the hook library shares.
 #include "hook/KeyHookLogic.h"
 
 #include <gtest/gtest.h>
@@ -105,5 +106,13 @@ TEST(KeyHookLogic, TakesOverKey_OnlyKeyDownsOfMappedKeys_WithActionCode)
     for (unsigned long long key : { 0x60ull, 0x61ull, 0x69ull, 0x10ull, 0x11ull, 0x20ull, 0x2Full, 0x3Aull,
              0x40ull, 0x5Bull, 0xBAull }) {
         EXPECT_FALSE(TakesOverKey(kAction, key, kKeyDown)) << "key " << key;
+    }
+}
+
+TEST(KeyIndex, CharacterAbove0xFF_IsReturnedUnchanged_NotItsLowByte)
+{
+    // U+4E00 has the low byte 0, the index of key '0'; U+4E0A and U+4E23 those of 'A' and 'Z'.
+    for (unsigned int ch : { 0x4E00u, 0x4E0Au, 0x4E23u, 0xFFFFu, 0x10000u }) {
+        EXPECT_EQ(KeyCharToIndex(ch), static_cast<int>(ch)) << std::hex << ch;
     }
 }

@@ -13,14 +13,15 @@
 #define PELOHOOK_API __declspec(dllimport)
 #endif
 
-// All objects refer to the one hook of the whole system.
+// All objects of a process refer to the one hook that process installed; a process never removes
+// the hook of another (a second copy of the program has its own).
 class PELOHOOK_API CKeyboardHook : public CObject {
 public:
     CKeyboardHook();
-    ~CKeyboardHook() override; // removes an installed hook
+    ~CKeyboardHook() override; // removes the hook this process installed
 
     int StartHook(); // 1 installed (or already installed by this process), 0 failed
-    int StopHook(); // nonzero removed, 0 no hook or failure
+    int StopHook(); // nonzero removed, 0 no hook of this process or failure
 };
 
 PELOHOOK_API void Dll_SetFangAnInHook(CKeyMapFangAn* pFangAn);

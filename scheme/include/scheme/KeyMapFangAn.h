@@ -22,7 +22,7 @@ inline int KeyCharToIndex(unsigned int ch)
     if (c >= 'A' && c <= 'Z') {
         return static_cast<int>(c - 'A' + 10);
     }
-    return static_cast<int>(c);
+    return static_cast<int>(ch);
 }
 
 class CKeyMapFangAn {
