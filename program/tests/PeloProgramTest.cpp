@@ -46,9 +46,23 @@ protected:
         EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
+    // A click on a key button, then the wait for the character it types; the next click comes
+    // after the double-click time, so that it is a click of its own.
+    static bool ClickKey(RunningPelo& pelo, int id, TypingTarget& target, std::size_t charsAfter)
+    {
+        ClickCentre(pelo.Key(id));
+        const bool typed = target.WaitForChars(charsAfter);
+        ::Sleep(::GetDoubleClickTime() + 50);
+        return typed;
+    }
+
+    // Waits for the window to be shown or hidden, then for the program to finish the switch
+    // it is in the middle of (the hook is started or stopped after the window is shown or hidden).
     static bool Visible(HWND window, bool visible)
     {
-        return WaitUntil([&] { return (::IsWindowVisible(window) != FALSE) == visible; });
+        DWORD_PTR result = 0;
+        return WaitUntil([&] { return (::IsWindowVisible(window) != FALSE) == visible; })
+            && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
     }
 
     ProgramFolder folder;
@@ -89,24 +103,24 @@ TEST_F(ProgramTest, FirstRun_WritesFiveDefaultSchemesAndTypesByKeyAndByClick)
 
     // A click types into the program that had the focus.
     target.Clear();
-    ClickCentre(pelo.Key(kKeyA));
-    ClickCentre(pelo.Key(kKey1));
-    ASSERT_TRUE(target.WaitForChars(2));
+    ASSERT_TRUE(ClickKey(pelo, kKeyA, target, 1));
+    ASSERT_TRUE(ClickKey(pelo, kKey1, target, 2));
     EXPECT_EQ(target.Chars(), u"\u03B1\u2160");
 
     // The soft Shift holds for clicks and for physical keys until it is clicked again.
     target.Clear();
     ClickCentre(pelo.Key(kShiftKey));
-    ClickCentre(pelo.Key(kKeyA));
-    ClickCentre(pelo.Key(kKeyA));
-    ASSERT_TRUE(target.WaitForChars(2));
+    ::Sleep(::GetDoubleClickTime() + 50);
+    ASSERT_TRUE(ClickKey(pelo, kKeyA, target, 1));
+    ASSERT_TRUE(ClickKey(pelo, kKeyA, target, 2));
+    EXPECT_EQ(target.Chars(), u"\u0391\u0391");
     ASSERT_TRUE(target.Activate());
     target.TypeKey('1');
     EXPECT_EQ(target.Chars(), u"\u4E00");
     target.Clear();
     ClickCentre(pelo.Key(kShiftKey));
-    ClickCentre(pelo.Key(kKeyA));
-    ASSERT_TRUE(target.WaitForChars(1));
+    ::Sleep(::GetDoubleClickTime() + 50);
+    ASSERT_TRUE(ClickKey(pelo, kKeyA, target, 1));
     EXPECT_EQ(target.Chars(), u"\u03B1");
 
     const RECT rect = WindowRect(keyboard);
@@ -186,8 +200,7 @@ TEST_F(ProgramTest, SchemeChosenFromMenu_ChangesWhatIsTypedAndIsKeptAtExit)
     target.TypeKey('A', true);
     EXPECT_EQ(target.Chars(), u"\u0436\u0416");
     target.Clear();
-    ClickCentre(pelo.Key(kKeyA));
-    ASSERT_TRUE(target.WaitForChars(1));
+    ASSERT_TRUE(ClickKey(pelo, kKeyA, target, 1));
     EXPECT_EQ(target.Chars(), u"\u0436");
 
     Close(pelo);

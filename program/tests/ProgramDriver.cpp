@@ -161,7 +161,15 @@ RunningPelo::RunningPelo(const ProgramFolder& folder)
 
 RunningPelo::~RunningPelo()
 {
-    if (m_process && ::WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT) {
+    if (!m_process || ::WaitForSingleObject(m_process.get(), 0) != WAIT_TIMEOUT) {
+        return;
+    }
+    // Closed, not killed, when a test stops early: a killed process's keyboard hook would stay
+    // in the desktop and remap the keys of every later test.
+    if (m_keyboard) {
+        ::PostMessageW(m_keyboard, WM_CLOSE, 0, 0);
+    }
+    if (::WaitForSingleObject(m_process.get(), 10000) != WAIT_OBJECT_0) {
         ::TerminateProcess(m_process.get(), 99);
         ::WaitForSingleObject(m_process.get(), 10000);
     }
@@ -282,13 +290,20 @@ RECT WindowRect(HWND window)
 
 void ClickCentre(HWND window)
 {
+    // Every event carries its own position: queued input would otherwise take the cursor
+    // wherever a later click has moved it.
     const RECT r = WindowRect(window);
-    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ::SendInput(2, inputs, sizeof inputs[0]);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    INPUT inputs[3] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_MOUSE;
+        input.mi.dx = ::MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = ::MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    ::SendInput(3, inputs, sizeof inputs[0]);
 }
 
 } // namespace pelo::programtest
