@@ -306,6 +306,34 @@ TEST_F(PelokeyWindow, Window_PaintsFaceOnScreen)
     EXPECT_EQ(corner, Dark);
 }
 
+TEST_F(PelokeyWindow, Resized_RepaintsTheWholeFace_NoOldEdgeLeftInside)
+{
+    Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
+    ::UpdateWindow(site->parent());
+    ::UpdateWindow(hwnd);
+    auto pixel = [&](int x, int y) {
+        HDC dc = ::GetDC(hwnd);
+        const COLORREF c = ::GetPixel(dc, x, y);
+        ::ReleaseDC(hwnd, dc);
+        return c;
+    };
+    ASSERT_EQ(pixel(32, 16), Dark) << "the right edge of the 33-pixel face";
+
+    // Grown by the container: where the old right and bottom edges were is now inside the face.
+    const RECT grown { 10, 10, 76, 76 };
+    ASSERT_EQ(control.As<IOleInPlaceObject>()->SetObjectRects(&grown, &grown), S_OK);
+    ::UpdateWindow(hwnd);
+    EXPECT_EQ(pixel(32, 24), Face) << "old right edge";
+    EXPECT_EQ(pixel(24, 32), Face) << "old bottom edge";
+    EXPECT_EQ(pixel(65, 40), Dark) << "new right edge";
+
+    // Shrunk by moving the window itself: the new edge is drawn, not cut off.
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 40, 40, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::UpdateWindow(hwnd);
+    EXPECT_EQ(pixel(39, 24), Dark) << "right edge of the shrunk face";
+    EXPECT_EQ(pixel(24, 39), Dark) << "bottom edge of the shrunk face";
+}
+
 TEST_F(PelokeyWindow, PropertiesVerb_OpensFrameWithGeneralPageFirst)
 {
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
