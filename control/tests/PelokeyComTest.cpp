@@ -211,6 +211,78 @@ TEST_F(PelokeyCom, TypeLibrary_DescribesInterfacesClassAndLibrary)
     EXPECT_EQ(flags, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE);
 }
 
+namespace {
+// A method as the type library declares it: its result and parameter types.
+struct MethodTypes {
+    VARTYPE result = VT_EMPTY;
+    std::vector<VARTYPE> params;
+    bool operator==(const MethodTypes& o) const { return result == o.result && params == o.params; }
+};
+
+std::map<MEMBERID, MethodTypes> MethodsOf(ITypeInfo* info)
+{
+    std::map<MEMBERID, MethodTypes> methods;
+    TYPEATTR* attr = nullptr;
+    if (FAILED(info->GetTypeAttr(&attr))) {
+        return methods;
+    }
+    const WORD count = attr->cFuncs;
+    info->ReleaseTypeAttr(attr);
+    for (WORD i = 0; i < count; ++i) {
+        FUNCDESC* func = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &func))) {
+            continue;
+        }
+        MethodTypes& m = methods[func->memid];
+        m.result = func->invkind == INVOKE_FUNC ? func->elemdescFunc.tdesc.vt : VARTYPE { VT_ILLEGAL };
+        for (SHORT p = 0; p < func->cParams; ++p) {
+            m.params.push_back(func->lprgelemdescParam[p].tdesc.vt);
+        }
+        info->ReleaseFuncDesc(func);
+    }
+    return methods;
+}
+} // namespace
+
+TEST_F(PelokeyCom, TypeLibrary_MethodTypesAndTheClickEventNumber)
+{
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(disp->GetTypeInfo(0, 0, info.put()), S_OK);
+    const std::map<MEMBERID, MethodTypes> expected = {
+        { 8, { VT_VOID, {} } },
+        { 9, { VT_VOID, {} } },
+        { 10, { VT_I2, {} } },
+        { 11, { VT_I2, {} } },
+        { 12, { VT_VOID, { VT_I2 } } },
+        { 13, { VT_VOID, { VT_I2 } } },
+        { 14, { VT_VOID, { VT_BOOL } } },
+        { DISPID_ABOUTBOX, { VT_VOID, {} } },
+    };
+    const auto methods = MethodsOf(info.get());
+    EXPECT_EQ(methods.size(), expected.size());
+    for (const auto& [id, types] : expected) {
+        const auto found = methods.find(id);
+        ASSERT_NE(found, methods.end()) << "method " << id;
+        EXPECT_EQ(found->second.result, types.result) << "result of method " << id;
+        EXPECT_EQ(found->second.params, types.params) << "parameters of method " << id;
+    }
+
+    // Script hosts bind the event by the number its interface gives it.
+    ComPtr<ITypeLib> lib;
+    UINT index = 0;
+    ASSERT_EQ(info->GetContainingTypeLib(lib.put(), &index), S_OK);
+    ComPtr<ITypeInfo> events;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(pelokey::DIID__DPelokeyEvents, events.put()), S_OK);
+    const auto fired = MethodsOf(events.get());
+    ASSERT_EQ(fired.size(), 1u);
+    EXPECT_EQ(fired.begin()->first, DISPID_CLICK);
+    EXPECT_EQ(fired.begin()->second, (MethodTypes { VT_VOID, {} }));
+    BSTR name = nullptr;
+    ASSERT_EQ(events->GetDocumentation(DISPID_CLICK, &name, nullptr, nullptr, nullptr), S_OK);
+    EXPECT_STREQ(name, L"Click");
+    ::SysFreeString(name);
+}
+
 TEST_F(PelokeyCom, Identity_MiscStatusUserTypeAndPages)
 {
     auto ole = control.As<IOleObject>();

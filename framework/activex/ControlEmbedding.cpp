@@ -364,8 +364,14 @@ STDMETHODIMP ControlBase::SetObjectRects(LPCRECT pos, LPCRECT)
         return E_POINTER;
     }
     if (m_window) {
+        RECT before {};
+        ::GetClientRect(m_window.get(), &before);
         ::MoveWindow(
             m_window.get(), pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, TRUE);
+        // The face is drawn to the control's size: a new size repaints all of it.
+        if (before.right != pos->right - pos->left || before.bottom != pos->bottom - pos->top) {
+            ::InvalidateRect(m_window.get(), nullptr, TRUE);
+        }
     }
     if (pos->right > pos->left && pos->bottom > pos->top) {
         m_extent = PixelSizeToHimetric(pos->right - pos->left, pos->bottom - pos->top);

@@ -15,8 +15,9 @@ ATOM EnsureWindowClass() noexcept
     if (!g_windowClass) {
         WNDCLASSEXW wc {};
         wc.cbSize = sizeof(wc);
-        // Double-clicks arrive as such: a second quick press is not a second press.
-        wc.style = CS_DBLCLKS;
+        // Double-clicks arrive as such: a second quick press is not a second press. The face is
+        // stretched over the whole window, so every change of size repaints all of it.
+        wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
         wc.lpfnWndProc = ::DefWindowProcW;
         wc.hInstance = com::ModuleInstance();
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);

@@ -1,5 +1,6 @@
 #include "framework/activex/DispatchCall.h"
 
+#include <iterator>
 #include <vector>
 
 namespace pelo::activex {

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
 
 using namespace pelokey::drawing;
 
@@ -199,4 +202,124 @@ TEST(KeyPaint, Face_BitmapMissing_PlainFaceCoversControl)
     EXPECT_EQ(c.Count(Marker), 0);
     EXPECT_EQ(c.At(14, 14), Face);
     EXPECT_EQ(c.At(3, 3), TextBox);
+}
+
+namespace {
+
+// One text the paint drew, with the font and colour it was drawn in, as an enhanced metafile
+// recorded them: the fonts are the ones the paint really created and selected.
+struct DrawnText {
+    std::wstring text;
+    POINT at;
+    LOGFONTW font;
+    COLORREF colour;
+};
+
+std::vector<DrawnText> RecordTexts(const KeyFaceState& state, HFONT fontAll)
+{
+    HDC dc = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    PaintKeyFace(dc, RECT { 0, 0, 29, 29 }, state, fontAll, Resources());
+    HENHMETAFILE emf = ::CloseEnhMetaFile(dc);
+    std::vector<BYTE> bits(::GetEnhMetaFileBits(emf, 0, nullptr));
+    ::GetEnhMetaFileBits(emf, static_cast<UINT>(bits.size()), bits.data());
+    ::DeleteEnhMetaFile(emf);
+
+    std::map<DWORD, LOGFONTW> fonts; // by handle table index
+    LOGFONTW none {};
+    const LOGFONTW* current = &none;
+    COLORREF colour = 0;
+    std::vector<DrawnText> texts;
+    for (std::size_t at = 0; at + sizeof(EMR) <= bits.size();) {
+        const auto* record = reinterpret_cast<const EMR*>(bits.data() + at);
+        if (record->nSize < sizeof(EMR) || at + record->nSize > bits.size()) {
+            ADD_FAILURE() << "malformed metafile";
+            break;
+        }
+        switch (record->iType) {
+        case EMR_EXTCREATEFONTINDIRECTW: {
+            const auto* create = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+            fonts[create->ihFont] = create->elfw.elfLogFont;
+            break;
+        }
+        case EMR_SELECTOBJECT: {
+            const DWORD index = reinterpret_cast<const EMRSELECTOBJECT*>(record)->ihObject;
+            const auto font = fonts.find(index);
+            if (font != fonts.end()) {
+                current = &font->second;
+            } else if (index & 0x80000000) {
+                current = &none; // a stock object: the paint put the previous font back
+            }
+            break;
+        }
+        case EMR_SETTEXTCOLOR:
+            colour = reinterpret_cast<const EMRSETTEXTCOLOR*>(record)->crColor;
+            break;
+        case EMR_EXTTEXTOUTW: {
+            const auto* out = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+            const auto* chars = reinterpret_cast<const wchar_t*>(bits.data() + at + out->emrtext.offString);
+            texts.push_back({ std::wstring(chars, out->emrtext.nChars),
+                POINT { out->emrtext.ptlReference.x, out->emrtext.ptlReference.y }, *current, colour });
+            break;
+        }
+        default:
+            break;
+        }
+        at += record->nSize;
+    }
+    return texts;
+}
+
+void ExpectCharFont(const DrawnText& drawn, LONG weight, LONG escapement, COLORREF colour, const char* what)
+{
+    EXPECT_EQ(drawn.font.lfHeight, 10) << what;
+    EXPECT_EQ(drawn.font.lfWidth, 0) << what;
+    EXPECT_EQ(drawn.font.lfWeight, weight) << what;
+    EXPECT_EQ(drawn.font.lfEscapement, escapement) << what;
+    EXPECT_EQ(drawn.font.lfOrientation, 0) << what;
+    EXPECT_FALSE(drawn.font.lfItalic || drawn.font.lfUnderline || drawn.font.lfStrikeOut) << what;
+    EXPECT_EQ(drawn.font.lfCharSet, DEFAULT_CHARSET) << what;
+    EXPECT_EQ(drawn.font.lfOutPrecision, OUT_CHARACTER_PRECIS) << what;
+    EXPECT_STREQ(drawn.font.lfFaceName, L"MS Sans Serif") << what;
+    EXPECT_EQ(drawn.colour, colour) << what;
+}
+
+} // namespace
+
+TEST(KeyPaint, CharFonts_CreatedWithTheWeightEscapementHeightAndFaceOfEachState)
+{
+    constexpr COLORREF Black = RGB(0, 0, 0), Grey = RGB(116, 116, 116);
+    struct Case {
+        const char* what;
+        BOOL shiftDown, inConfigDlg;
+        LONG weight1, escapement1;
+        COLORREF colour1;
+        LONG weight2, escapement2;
+        COLORREF colour2;
+    };
+    const Case cases[] = {
+        { "without Shift", FALSE, FALSE, 500, 10, Black, 100, 10, Grey },
+        { "Shift down", TRUE, FALSE, 100, 0, Grey, 500, 0, Black },
+        { "key-map editor", TRUE, TRUE, 400, 0, Black, 400, 0, Black },
+    };
+    const auto fontAll = DefaultFontAll();
+    for (const Case& c : cases) {
+        KeyFaceState s = CharKey();
+        s.bKeyShiftDown = c.shiftDown;
+        s.bInConfigDlg = c.inConfigDlg;
+        const auto texts = RecordTexts(s, fontAll.get());
+        ASSERT_EQ(texts.size(), 3u) << c.what;
+        EXPECT_EQ(texts[0].text, L"A") << c.what;
+        EXPECT_EQ(texts[0].at.x, 3);
+        EXPECT_EQ(texts[0].at.y, 3);
+        EXPECT_EQ(texts[0].font.lfHeight, -11) << "the key letter in FontAll";
+        EXPECT_EQ(texts[0].colour, RGB(128, 0, 0));
+        EXPECT_EQ(texts[1].text, L"\x03B1") << c.what;
+        EXPECT_EQ(texts[1].at.x, 8);
+        EXPECT_EQ(texts[1].at.y, 17);
+        ExpectCharFont(texts[1], c.weight1, c.escapement1, c.colour1, c.what);
+        EXPECT_EQ(texts[2].text, L"\x0391") << c.what;
+        EXPECT_EQ(texts[2].at.x, 16);
+        EXPECT_EQ(texts[2].at.y, 3);
+        ExpectCharFont(texts[2], c.weight2, c.escapement2, c.colour2, c.what);
+    }
 }

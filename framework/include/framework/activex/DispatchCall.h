@@ -7,7 +7,6 @@
 #include <oaidl.h>
 
 #include <initializer_list>
-#include <iterator>
 
 namespace pelo::activex {
 
