@@ -22,16 +22,22 @@ void CheckFangAnFiles(FangAnNameTable& names)
 {
     for (int i = 0; i < FANGAN_SLOT_COUNT; ++i) {
         const FangAnSlot& slot = kFangAnSlots[i];
-        CKeyMapFangAn probe;
-        if (probe.ReadFangAnName(slot.szPath)) {
-            probe.GetFangAnName(names[i]);
+        KeyMapFileDecoder probe(KeyMapFileDecoder::Mode::NameOnly, nullptr);
+        const ReadResult read = ReadKeyMapFile(slot.szPath, probe);
+        if (read == ReadResult::Read && probe.Succeeded()) {
+            CopyNameOut(probe.Name(), names[i]);
         } else {
             CopyNameOut(slot.szDefaultName, names[i]);
-            // The default file is written straight from the default table: building it in a
-            // record would hand that table to the hook library in place of the current scheme.
-            uint8_t bytes[kMaxFileBytes];
-            const size_t size = EncodeKeyMapFile(slot.szDefaultName, kDefaultKeyTable, bytes);
-            WriteKeyMapFile(slot.szPath, bytes, size);
+            // Only a missing file, or one read to its end without a whole name line, is replaced.
+            // A file that is there but could not be read (held by another program, access denied,
+            // a folder) may still hold the user's scheme: it is left alone.
+            if (read == ReadResult::Read || read == ReadResult::NotFound) {
+                // Written straight from the default table: building it in a record would hand
+                // that table to the hook library in place of the current scheme.
+                uint8_t bytes[kMaxFileBytes];
+                const size_t size = EncodeKeyMapFile(slot.szDefaultName, kDefaultKeyTable, bytes);
+                WriteKeyMapFile(slot.szPath, bytes, size);
+            }
         }
         names[i][FANGAN_NAME_UNITS] = 0;
     }

@@ -29,9 +29,12 @@ bool WriteAll(HANDLE file, const uint8_t* bytes, size_t size)
     return true;
 }
 
-// A rename over the old file is one step on NTFS and under Wine alike. ReplaceFileW is not used:
-// Wine's moves the old file away and deletes it before moving the new one in, so a process that
-// dies between the two leaves no key-map file at all.
+// The save's last step: the flushed temporary file is renamed over the key-map file with
+// MoveFileExW, which is one step on NTFS and under Wine alike, so a save cut short at any moment
+// leaves the old file or the new one, never a short or empty one. MOVEFILE_WRITE_THROUGH returns
+// only once the rename itself is on disk. ReplaceFileW is not used because Wine's is not atomic:
+// it moves the old file away and deletes it before moving the new one in, so a process that dies
+// between the two leaves no key-map file at all.
 bool PutInPlace(const wchar_t* temp, const wchar_t* path)
 {
     return ::MoveFileExW(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -81,7 +84,9 @@ ReadResult ReadKeyMapFile(const wchar_t* path, KeyMapFileDecoder& decoder) noexc
     UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) {
-        return ReadResult::NotOpened;
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::NotFound
+                                                                              : ReadResult::NotOpened;
     }
     uint8_t buffer[4096];
     for (;;) {

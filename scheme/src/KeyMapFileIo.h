@@ -16,10 +16,12 @@ namespace pelo::scheme {
 // and the creation is tried once more. Returns false on failure, leaving no temporary file.
 bool WriteKeyMapFile(const wchar_t* path, const uint8_t* bytes, size_t size) noexcept;
 
-enum class ReadResult { Read, NotOpened, Failed };
+enum class ReadResult { Read, NotFound, NotOpened, Failed };
 
 // Opens path for reading and feeds the decoder until it needs no more bytes or the file ends.
-// NotOpened: the file could not be opened; Failed: a read failed part way.
+// NotFound: neither the file nor its folder is there; NotOpened: something is there but it could
+// not be opened (locked by another program, access denied, a folder); Failed: a read failed
+// part way.
 ReadResult ReadKeyMapFile(const wchar_t* path, KeyMapFileDecoder& decoder) noexcept;
 
 } // namespace pelo::scheme

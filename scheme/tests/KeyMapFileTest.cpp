@@ -355,3 +355,40 @@ TEST_F(SlotCheck, ReadableFilesAreKeptByteForByte_BrokenOnesBecomeDefaults)
     EXPECT_EQ(std::u16string(names[4]), u"方案五");
     EXPECT_EQ(ReadAll(L"fangan\\5.kmf"), Encoded(u"方案五", kDefaultKeyTable));
 }
+
+TEST_F(SlotCheck, FilesThatAreThereButCannotBeRead_AreKeptUnderTheDefaultName_MissingOnesAreCreated)
+{
+    ASSERT_TRUE(::CreateDirectoryW(L"fangan", nullptr));
+    const Bytes denied = Encoded(u"用户的方案", AwkwardTable().entries);
+    const Bytes locked = Encoded(u"另一个", kDefaultKeyTable);
+    ASSERT_TRUE(WriteRaw(L"fangan\\1.kmf", denied));
+    ASSERT_TRUE(::CreateDirectoryW(L"fangan\\2.kmf", nullptr));
+    ASSERT_TRUE(WriteRaw(L"fangan\\4.kmf", locked));
+    ASSERT_TRUE(WriteRaw(L"fangan\\5.kmf", Bytes()));
+    {
+        const DenyReading deny(L".\\fangan\\1.kmf");
+        ASSERT_TRUE(deny.Installed());
+        // Held by a writer that lets the file be renamed or deleted but not read.
+        const pelo::UniqueFile lock(::CreateFileW(L"fangan\\4.kmf", GENERIC_WRITE, FILE_SHARE_DELETE, nullptr,
+            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(lock.valid());
+
+        FangAnNameTable names;
+        std::memset(names, 0x55, sizeof names);
+        CheckFangAnFiles(names);
+
+        EXPECT_GE(deny.Refusals(), 1);
+        const std::u16string expected[] = { u"方案一", u"方案二", u"方案三", u"方案四", u"方案五" };
+        for (int i = 0; i < FANGAN_SLOT_COUNT; ++i) {
+            EXPECT_EQ(std::u16string(names[i]), expected[i]) << "slot " << i + 1;
+            EXPECT_EQ(names[i][FANGAN_NAME_UNITS], 0);
+        }
+    }
+    EXPECT_EQ(ReadAll(L"fangan\\1.kmf"), denied);
+    EXPECT_TRUE(DirectoryExists(L"fangan\\2.kmf"));
+    EXPECT_EQ(ReadAll(L"fangan\\3.kmf"), Encoded(u"方案三", kDefaultKeyTable));
+    EXPECT_EQ(ReadAll(L"fangan\\4.kmf"), locked);
+    EXPECT_EQ(ReadAll(L"fangan\\5.kmf"), Encoded(u"方案五", kDefaultKeyTable));
+    EXPECT_EQ(ListFolder(L"fangan"),
+        (std::vector<std::wstring> { L"1.kmf", L"2.kmf", L"3.kmf", L"4.kmf", L"5.kmf" }));
+}

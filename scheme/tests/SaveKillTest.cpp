@@ -5,84 +5,36 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "SaveLoopSchemes.h"
+#include "SaveKiller.h"
 #include "WinTestSupport.h"
-#include "framework/UniqueHandle.h"
 #include "scheme/FangAnSlots.h"
 
 using namespace schemetest;
-
-namespace {
-
-// A scheme the helper saves, as its file's bytes.
-Bytes HelperScheme(const SaveLoopScheme& scheme)
-{
-    KeyTCharPair table[KEY_COUNT];
-    for (int i = 0; i < KEY_COUNT; ++i) {
-        table[i] = SaveLoopEntry(scheme, i);
-    }
-    return Encoded(scheme.name, table);
-}
-
-std::wstring HelperPath()
-{
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"scheme_save_loop.exe";
-}
-
-} // namespace
 
 TEST(SaveKill, SaverKilledAtManyMoments_LeavesTheOldOrTheNewFile_NeverAShortOne)
 {
     TempWorkDir dir;
     ASSERT_TRUE(dir.Ok());
-    const Bytes first = HelperScheme(kSaveLoopSchemes[0]);
-    const Bytes second = HelperScheme(kSaveLoopSchemes[1]);
-    ASSERT_NE(first.size(), second.size());
+    ASSERT_NE(SaveLoopFile(0).size(), SaveLoopFile(1).size());
 
-    const std::wstring helper = HelperPath();
+    const std::wstring helper = SaveLoopHelperBesideThisProgram();
     constexpr int kKills = 24;
     int sawFirst = 0;
     int sawSecond = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE(kill);
-        const std::wstring eventName
-            = L"pelo-scheme-saved-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(kill);
-        const pelo::UniqueKernelHandle saved(::CreateEventW(nullptr, TRUE, FALSE, eventName.c_str()));
-        ASSERT_TRUE(saved.valid());
-        std::wstring commandLine = L"\"" + helper + L"\" \"" + dir.Path() + L"\" " + eventName;
-        STARTUPINFOW startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(::CreateProcessW(helper.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-            dir.Path().c_str(), &startup, &info))
-            << ::GetLastError();
-        const pelo::UniqueKernelHandle process(info.hProcess);
-        const pelo::UniqueKernelHandle thread(info.hThread);
-
-        const HANDLE waits[] = { saved.get(), process.get() };
-        const DWORD woke = ::WaitForMultipleObjects(2, waits, FALSE, 60000);
-        if (woke != WAIT_OBJECT_0) {
-            DWORD code = 0;
-            ::GetExitCodeProcess(process.get(), &code);
-            ::TerminateProcess(process.get(), 1);
-            FAIL() << "the saver did not get going: wait " << woke << ", exit code " << code;
-        }
         // Vary the moment of the kill within and across saves.
-        ::Sleep(static_cast<DWORD>((kill * 7) % 13));
-        ASSERT_TRUE(::TerminateProcess(process.get(), 1));
-        ASSERT_EQ(::WaitForSingleObject(process.get(), 30000), WAIT_OBJECT_0);
-
-        const Bytes now = ReadAll(L"fangan\\1.kmf");
-        if (now == first) {
+        const KilledSave killed = KillSaveLoop(helper, static_cast<unsigned>((kill * 7) % 13) * 1000);
+        ASSERT_EQ(killed.failure, "");
+        if (killed.outcome == KillOutcome::FirstScheme) {
             ++sawFirst;
-        } else if (now == second) {
+        } else if (killed.outcome == KillOutcome::SecondScheme) {
             ++sawSecond;
         } else {
-            ADD_FAILURE() << "the key-map file holds " << now.size() << " bytes that are neither scheme";
+            ADD_FAILURE() << "the key-map file holds " << killed.fileBytes
+                          << " bytes that are neither scheme";
         }
     }
     EXPECT_EQ(sawFirst + sawSecond, kKills);

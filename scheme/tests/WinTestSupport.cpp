@@ -1,6 +1,7 @@
 #include "WinTestSupport.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "framework/UniqueHandle.h"
 
@@ -29,7 +30,91 @@ void RemoveTree(const std::wstring& folder)
     ::RemoveDirectoryW(folder.c_str());
 }
 
+using CreateFileWFunction
+    = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+
+// This program's import address table entry of CreateFileW, or null.
+CreateFileWFunction* CreateFileWImport()
+{
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         dll->Name != 0; ++dll) {
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* byName
+                = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), "CreateFileW") == 0) {
+                return reinterpret_cast<CreateFileWFunction*>(&slots->u1.Function);
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool SetImport(CreateFileWFunction* slot, CreateFileWFunction function)
+{
+    DWORD protection = 0;
+    if (!::VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection)) {
+        return false;
+    }
+    *slot = function;
+    ::VirtualProtect(slot, sizeof *slot, protection, &protection);
+    return true;
+}
+
+CreateFileWFunction g_realCreateFileW = nullptr;
+const wchar_t* g_deniedPath = nullptr;
+int g_refusals = 0;
+
+HANDLE WINAPI RefusingCreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+    DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if ((access & (GENERIC_READ | FILE_READ_DATA)) != 0 && path != nullptr && g_deniedPath != nullptr
+        && ::lstrcmpiW(path, g_deniedPath) == 0) {
+        ++g_refusals;
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return g_realCreateFileW(path, access, share, security, disposition, flags, templateFile);
+}
+
 } // namespace
+
+DenyReading::DenyReading(const wchar_t* path)
+{
+    CreateFileWFunction* slot = CreateFileWImport();
+    if (slot == nullptr || g_realCreateFileW != nullptr) {
+        return;
+    }
+    g_realCreateFileW = *slot;
+    g_deniedPath = path;
+    g_refusals = 0;
+    m_installed = SetImport(slot, RefusingCreateFileW);
+    if (!m_installed) {
+        g_realCreateFileW = nullptr;
+    }
+}
+
+DenyReading::~DenyReading()
+{
+    if (m_installed) {
+        SetImport(CreateFileWImport(), g_realCreateFileW);
+        g_realCreateFileW = nullptr;
+        g_deniedPath = nullptr;
+    }
+}
+
+int DenyReading::Refusals() const
+{
+    return g_refusals;
+}
 
 TempWorkDir::TempWorkDir()
 {

@@ -40,4 +40,22 @@ std::vector<std::wstring> ListFolder(const wchar_t* folder);
 
 Bytes Encoded(const char16_t* name, const KeyTCharPair* table);
 
+// While it lives, this program's CreateFileW refuses to open the file at exactly this path for
+// reading, with ERROR_ACCESS_DENIED, and counts the refusals; every other call goes through.
+// Wine, run by the superuser as here, grants every access that Windows may deny a user.
+// One at a time.
+class DenyReading {
+public:
+    explicit DenyReading(const wchar_t* path);
+    ~DenyReading();
+    DenyReading(const DenyReading&) = delete;
+    DenyReading& operator=(const DenyReading&) = delete;
+
+    [[nodiscard]] bool Installed() const { return m_installed; }
+    [[nodiscard]] int Refusals() const;
+
+private:
+    bool m_installed = false;
+};
+
 } // namespace schemetest

@@ -20,7 +20,9 @@ extern const FangAnSlot kFangAnSlots[FANGAN_SLOT_COUNT];
 // The slot numbered 1 to 5, or null for any other number.
 const FangAnSlot* FangAnSlotOf(int nSlot);
 
-// Reads every slot file's name into the table; a slot file that is missing, cannot be opened or
-// ends before its name line does is replaced by the default scheme under the slot's default
-// name. The hook library's table is not touched.
+// Reads every slot file's name into the table. A slot file that is missing, or ends before its
+// name line does (an empty file, for one), is replaced by the default scheme under the slot's
+// default name. A slot file that is there but cannot be read (held by another program, access
+// denied, a folder of that name) is kept as it is and its slot shows the default name. The hook
+// library's table is not touched.
 void CheckFangAnFiles(FangAnNameTable& names);
