@@ -28,6 +28,7 @@ windows() { # kind target args...
   local kind=$1 target=$2
   shift 2
   bash "$root/scripts/build.sh" "$kind" >/dev/null
+  cmake --build "$build/$kind" --target "$target" >/dev/null
   source "$root/scripts/xvfb.sh"
   cd "$build/$kind/stress/scheme"
   local status=0
