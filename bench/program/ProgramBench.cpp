@@ -93,7 +93,8 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
     memory.cb = sizeof memory;
     if (::GetProcessMemoryInfo(
             process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
-        run.privateBytes = memory.PrivateUsage;
+        // Wine leaves PrivateUsage at 0; the private commit it does report is the same figure.
+        run.privateBytes = std::max(memory.PrivateUsage, memory.PagefileUsage);
         run.workingSet = memory.WorkingSetSize;
     }
 
