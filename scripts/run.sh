@@ -27,7 +27,7 @@ stage=$build/stage
 mkdir -p "$stage"
 
 missing=()
-for f in program/Pelo.exe control/Pelokey.ocx hook/Pelohook.dll; do
+for f in program/Pelo.exe control/Pelokey.ocx hook/Pelohook.dll program/帮助.chm; do
   if [ -f "$build/x64/$f" ]; then
     cp -f "$build/x64/$f" "$stage/"
   else
