@@ -260,7 +260,11 @@ TEST_F(ControlContainerTest, DoModal_ClassNobodyServes_MinusOneBeforeInit)
         EXPECT_FALSE(dlg.Create(nullptr));
         EXPECT_FALSE(dlg.initialised);
     }
-    EXPECT_EQ(::FindWindowW(L"PeloDialog", nullptr), nullptr) << "no dialog window is left behind";
+    int windows = 0;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(), [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
+        reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(windows, 0) << "no dialog window is left behind";
 }
 
 // ---- what the container asks of a control, in order
