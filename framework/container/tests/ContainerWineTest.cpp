@@ -109,6 +109,12 @@ private:
     void OnShiftClick() { ++shiftClicks; }
 };
 
+BOOL CALLBACK CountWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 void Click(HWND window)
 {
     ::SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
@@ -261,9 +267,7 @@ TEST_F(ControlContainerTest, DoModal_ClassNobodyServes_MinusOneBeforeInit)
         EXPECT_FALSE(dlg.initialised);
     }
     int windows = 0;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(), [](HWND, LPARAM count) { return ++*reinterpret_cast<int*>(count), TRUE; },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumThreadWindows(::GetCurrentThreadId(), &CountWindow, reinterpret_cast<LPARAM>(&windows));
     EXPECT_EQ(windows, 0) << "no dialog window is left behind";
 }
 
