@@ -141,41 +141,8 @@ void SetControlText(HWND control, const std::wstring& text)
 
 namespace {
 
-// The dialog whose window is being created on this thread, taken by the window's first message.
+// The dialog whose window is being created on this thread, taken when the window is created.
 thread_local Dialog* t_creating = nullptr;
-
-// Where a dialog window keeps its object: after the dialog manager's own bytes.
-constexpr int BindingSlot = DLGWINDOWEXTRA;
-
-// The dialog class of this layer in a module: the system dialog class's look, our procedure.
-bool RegisterDialogClass(HINSTANCE module, WNDPROC proc)
-{
-    WNDCLASSEXW wc {};
-    wc.cbSize = sizeof wc;
-    if (::GetClassInfoExW(module, Dialog::WindowClassName, &wc)) {
-        if (wc.lpfnWndProc == proc) {
-            return true;
-        }
-        // Left behind by an earlier copy of this code (a library since unloaded).
-        if (!::UnregisterClassW(Dialog::WindowClassName, module)) {
-            return false;
-        }
-    }
-    wc = WNDCLASSEXW {};
-    wc.cbSize = sizeof wc;
-    if (!::GetClassInfoExW(nullptr, MAKEINTRESOURCEW(0x8002), &wc)) { // the system's "#32770"
-        wc.style = CS_DBLCLKS | CS_SAVEBITS;
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    }
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = proc;
-    wc.cbClsExtra = 0;
-    wc.cbWndExtra = DLGWINDOWEXTRA + sizeof(Dialog*);
-    wc.hInstance = module;
-    wc.lpszMenuName = nullptr;
-    wc.lpszClassName = Dialog::WindowClassName;
-    return ::RegisterClassExW(&wc) != 0;
-}
 
 } // namespace
 
@@ -212,20 +179,24 @@ HWND Dialog::CreateFromTemplate(HWND owner) noexcept
             return nullptr;
         }
         auto creation = std::make_unique<Creation>();
-        const std::u16string className(reinterpret_cast<const char16_t*>(WindowClassName));
         if (!container::PrepareDialogTemplate(
-                data, ::SizeofResource(m_module, resource), className, creation->prepared)) {
+                data, ::SizeofResource(m_module, resource), {}, creation->prepared)) {
             return nullptr;
         }
         if (!creation->prepared.controls.empty()
             && !container::LoadDialogInit(m_module, MAKEINTRESOURCEW(m_templateId), creation->records)) {
             return nullptr;
         }
-        if (!RegisterDialogClass(m_module, &Dialog::ClassProc)) {
-            return nullptr;
-        }
         m_creation = std::move(creation);
     } catch (...) {
+        return nullptr;
+    }
+    // The dialog keeps the system's dialog class (tools and tests know dialogs by it); the object
+    // takes over the window when it is created, before its first message.
+    const UniqueHhook hook(
+        ::SetWindowsHookExW(WH_CBT, &Dialog::CreationHook, nullptr, ::GetCurrentThreadId()));
+    if (!hook) {
+        m_creation.reset();
         return nullptr;
     }
     m_controlsFailed = false;
@@ -466,7 +437,7 @@ LRESULT Dialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 LRESULT Dialog::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return ::DefDlgProcW(Hwnd(), message, wParam, lParam);
+    return ::CallWindowProcW(m_classProc ? m_classProc : &::DefDlgProcW, Hwnd(), message, wParam, lParam);
 }
 
 bool Dialog::PreTranslateMessage(MSG& msg)
@@ -485,20 +456,28 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND, UINT, WPARAM, LPARAM)
     return FALSE;
 }
 
-LRESULT CALLBACK Dialog::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK Dialog::CreationHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, BindingSlot));
-    if (!self && t_creating) {
-        // The first message of the window being created: bind before anything else runs.
-        self = std::exchange(t_creating, nullptr);
-        ::SetWindowLongPtrW(hwnd, BindingSlot, reinterpret_cast<LONG_PTR>(self));
+    if (code == HCBT_CREATEWND && t_creating) {
+        // The first window created is the dialog itself; it has had no message yet.
+        const auto hwnd = reinterpret_cast<HWND>(wParam);
+        Dialog* const self = std::exchange(t_creating, nullptr);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        self->m_classProc = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Dialog::ClassProc)));
         self->Bind(hwnd);
     }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK Dialog::ClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
     if (!self) {
         return ::DefDlgProcW(hwnd, message, wParam, lParam);
     }
     if (message == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, BindingSlot, 0);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     }
     return self->HandleMessage(message, wParam, lParam);
 }

@@ -13,12 +13,9 @@ namespace {
 // module, so a library with its own copy of this layer never takes another module's objects.
 const wchar_t* BindingProperty()
 {
-    static const std::wstring name = [] {
-        static const int anchor = 0;
-        wchar_t text[48] = L"";
-        ::wsprintfW(text, L"PeloWindow.%p", static_cast<const void*>(&anchor));
-        return std::wstring(text);
-    }();
+    static const int anchor = 0;
+    static const std::wstring name
+        = L"PeloWindow." + std::to_wstring(reinterpret_cast<std::uintptr_t>(&anchor));
     return name.c_str();
 }
 

@@ -19,7 +19,8 @@ namespace pelo::container {
 
 // A library that serves clsid when the class is not registered with COM (a standard user cannot
 // register classes, and a registration started at the same time may not have finished). A name
-// without a folder is taken from the current directory, never searched for.
+// without a folder is taken from the current directory, never searched for. The library, once
+// loaded, stays loaded for the rest of the process. Call from the thread that creates dialogs.
 void SetFallbackLibrary(const CLSID& clsid, const wchar_t* fileName);
 // Creates an object of clsid: COM first, then the class object of the fallback library.
 HRESULT CreateControlObject(const CLSID& clsid, ComPtr<IUnknown>& object) noexcept;

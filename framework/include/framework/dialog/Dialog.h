@@ -231,8 +231,8 @@ public:
     [[nodiscard]] virtual FieldValue GetField(std::size_t) const { return 0; }
     virtual void SetField(std::size_t, const FieldValue&) { }
 
-    // The name of the window class of dialogs created through this layer.
-    static constexpr const wchar_t* WindowClassName = L"PeloDialog";
+    // The window class of dialogs created through this layer: the system's dialog class.
+    static constexpr const wchar_t* WindowClassName = L"#32770";
 
 protected:
     virtual BOOL OnInitDialog();
@@ -252,6 +252,9 @@ protected:
 
 private:
     struct Creation;
+    // Hands the dialog window to its object as it is created (a thread's CBT hook).
+    static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
+    // The dialog window's procedure from then on; the class's own runs as the default.
     static LRESULT CALLBACK ClassProc(HWND, UINT, WPARAM, LPARAM);
     static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
     // Loads and prepares the template, creates the window and its controls; nullptr on failure.
@@ -263,6 +266,7 @@ private:
     UINT m_templateId;
     std::unique_ptr<Creation> m_creation; // between CreateFromTemplate and WM_INITDIALOG
     std::unique_ptr<container::ControlContainer> m_controls;
+    WNDPROC m_classProc = nullptr;
     bool m_controlsFailed = false;
     bool m_modal = false;
     bool m_ended = false;

@@ -1,6 +1,6 @@
-// A window object bound to its window from the first message the window receives (WM_NCCREATE)
-// until its last (WM_NCDESTROY). Messages go to the derived class's handler rows; nothing thrown
-// by a handler leaves the window procedure.
+// A window object bound to its window from WM_NCCREATE (only an overlapped window's
+// WM_GETMINMAXINFO comes earlier, and gets default processing) until WM_NCDESTROY. Messages go to
+// the derived class's handler rows; nothing thrown by a handler leaves the window procedure.
 #pragma once
 
 #include <windows.h>
