@@ -44,7 +44,9 @@ if [ ! -f "$stage/Pelo.exe" ]; then
   exit 0
 fi
 
-export WINEPREFIX=$build/x64/wineprefix WINEDEBUG=${WINEDEBUG:--all}
+# A prefix of its own: Pelo registers its key button library in the prefix it runs in, and the
+# tests' prefixes must not know the class.
+export WINEPREFIX=$build/run-wineprefix WINEDEBUG=${WINEDEBUG:--all}
 if [ -n "${DISPLAY:-}" ] && [ -z "$screenshot" ]; then
   scripts/wine-prefix.sh "$WINEPREFIX"
   cd "$stage" && exec wine Pelo.exe

@@ -18,7 +18,7 @@ for kind in x64 x86; do WINEPREFIX=$build/$kind/wineprefix wineserver -k 2>/dev/
 echo "Run command, headless (scripts/run.sh --no-setup --screenshot):"
 run_status=0
 PELO_BUILD_DIR=$build timeout --kill-after=10 300 bash scripts/run.sh --no-setup --screenshot || run_status=$?
-WINEPREFIX=$build/x64/wineprefix wineserver -k 2>/dev/null || true
+WINEPREFIX=$build/run-wineprefix wineserver -k 2>/dev/null || true
 if [ $run_status -ne 0 ]; then
   echo "test.sh: the run command failed with status $run_status" >&2
   status=1
