@@ -6,6 +6,7 @@
 #include "app/Registration.h"
 #include "framework/container/ControlContainer.h"
 #include "framework/dialog/Dialog.h"
+#include "hook/Pelohook.h"
 #include "keyboard/PeloDlg.h"
 
 const std::vector<pelo::window::AppCommandRow<CPeloApp>>& CPeloApp::Commands()
@@ -16,6 +17,8 @@ const std::vector<pelo::window::AppCommandRow<CPeloApp>>& CPeloApp::Commands()
 
 BOOL CPeloApp::InitInstance()
 {
+    // Every scheme table loaded or set from here on is what the hook types.
+    SetFangAnTableSink(&Dll_SetFangAnInHook);
     pelo::program::StartRegistration(false);
     // The registration just started has not finished (nor can a standard user register at all):
     // the key buttons come from the library beside the program when the class is not known.

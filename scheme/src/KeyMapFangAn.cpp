@@ -5,13 +5,28 @@
 #include <algorithm>
 
 #include "KeyMapFileIo.h"
-#include "hook/Pelohook.h"
 #include "scheme/KeyMapCodec.h"
 
 using namespace pelo::scheme;
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "paths and names are UTF-16 on Windows");
 static_assert(sizeof(KeyTCharPair) == 4, "the hook library copies the table entry by entry");
+
+namespace {
+FangAnTableSink g_tableSink = nullptr;
+
+void HandOver(CKeyMapFangAn* record)
+{
+    if (g_tableSink != nullptr) {
+        g_tableSink(record);
+    }
+}
+} // namespace
+
+void SetFangAnTableSink(FangAnTableSink sink)
+{
+    g_tableSink = sink;
+}
 
 void CKeyMapFangAn::GetFangAnName(char16_t* dest) const
 {
@@ -26,7 +41,7 @@ void CKeyMapFangAn::SetFangAnName(const char16_t* src)
 void CKeyMapFangAn::SetKeyTable(const KeyTCharPair* src)
 {
     std::copy_n(src, KEY_COUNT, m_KeyTable);
-    Dll_SetFangAnInHook(this);
+    HandOver(this);
 }
 
 void CKeyMapFangAn::SetDefaultFangAn(const char16_t* name)
@@ -60,7 +75,7 @@ int CKeyMapFangAn::LoadFangAnFile(const wchar_t* path)
     }
     std::copy_n(decoder.Name(), FANGAN_NAME_UNITS, m_szName);
     std::copy_n(decoder.Table(), KEY_COUNT, m_KeyTable);
-    Dll_SetFangAnInHook(this);
+    HandOver(this);
     return 1;
 }
 

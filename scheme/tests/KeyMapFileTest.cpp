@@ -15,6 +15,9 @@ using pelo::scheme::kDefaultKeyTable;
 
 namespace {
 
+// As in the program, every replaced table goes to the hook library beside the tests.
+const bool g_handsTablesToHook = (SetFangAnTableSink(&Dll_SetFangAnInHook), true);
+
 struct Table {
     KeyTCharPair entries[KEY_COUNT];
 };

@@ -25,6 +25,14 @@ inline int KeyCharToIndex(unsigned int ch)
     return static_cast<int>(ch);
 }
 
+class CKeyMapFangAn;
+
+// Where a record hands itself whenever its whole table is replaced (a load, a table copied in,
+// the default scheme): the program points it at the hook library's Dll_SetFangAnInHook before
+// it loads any scheme. Until then the tables stay with the records.
+using FangAnTableSink = void (*)(CKeyMapFangAn* pFangAn);
+void SetFangAnTableSink(FangAnTableSink sink);
+
 class CKeyMapFangAn {
 public:
     CKeyMapFangAn() = default;
@@ -54,7 +62,7 @@ public:
     void GetFangAnName(char16_t* dest) const;
     void SetFangAnName(const char16_t* src);
 
-    // Copies the table in and hands this record to the hook library.
+    // Copies the table in and hands this record to the table sink (the hook library).
     void SetKeyTable(const KeyTCharPair* src);
     void SetDefaultFangAn(const char16_t* name);
 
