@@ -39,21 +39,9 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-struct FindVisible {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleWindow(HWND hwnd, LPARAM data)
+bool AnyWindow(HWND)
 {
-    auto* find = reinterpret_cast<FindVisible*>(data);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == find->pid && ::IsWindowVisible(hwnd)) {
-        find->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    return true;
 }
 
 struct Run {
@@ -76,14 +64,8 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
         return run;
     }
     pelo::UniqueKernelHandle process(info.hProcess), thread(info.hThread);
-    FindVisible find { info.dwProcessId, nullptr };
-    WaitUntil(
-        [&] {
-            ::EnumWindows(&FindVisibleWindow, reinterpret_cast<LPARAM>(&find));
-            return find.found != nullptr;
-        },
-        60000);
-    if (!find.found || ::WaitForInputIdle(process.get(), 30000) != 0) {
+    const HWND window = WaitForWindowOf(info.dwProcessId, &AnyWindow, 60000);
+    if (!window || ::WaitForInputIdle(process.get(), 30000) != 0) {
         ::TerminateProcess(process.get(), 1);
         return run;
     }
@@ -99,7 +81,7 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
     }
 
     if (clickShift) {
-        const HWND shift = ::GetDlgItem(find.found, 1049);
+        const HWND shift = ::GetDlgItem(window, 1049);
         double total = 0;
         for (int i = 0; i < 2; ++i) {
             const LARGE_INTEGER s0 = Now();
@@ -111,7 +93,7 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
     }
 
     const LARGE_INTEGER c0 = Now();
-    ::PostMessageW(find.found, WM_CLOSE, 0, 0);
+    ::PostMessageW(window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.get(), 1);
         return run;
@@ -126,21 +108,12 @@ struct Summary {
     double privateMb, workingSetMb;
 };
 
-// The folder of this program, where the programs it measures are built beside it.
-std::wstring BenchFolder()
-{
-    wchar_t path[MAX_PATH] = L"";
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring s(path, n);
-    return s.substr(0, s.find_last_of(L"\\/"));
-}
-
 Summary Measure(const wchar_t* exe, bool clickShift)
 {
     std::vector<double> start, close, shift, privateMb, workingSetMb;
     for (int i = 0; i < kRuns; ++i) {
         const ProgramFolder folder;
-        ::CopyFileW((BenchFolder() + L"\\" + exe).c_str(), folder.File(exe).c_str(), FALSE);
+        ::CopyFileW((ExeFolder() + L"\\" + exe).c_str(), folder.File(exe).c_str(), FALSE);
         folder.WriteIni(L"SHWEL", L"SHWEL", 0);
         const Run run = RunOnce(folder, exe, clickShift);
         if (!run.ok) {

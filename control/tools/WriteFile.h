@@ -1,7 +1,9 @@
-// Build-host tools: writes a whole file of bytes, saying on stderr which file failed.
+// Build-host tools: the output folder from the command line, and a whole file of bytes written
+// with a word on stderr when it fails.
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace pelokey::tools {
@@ -15,6 +17,19 @@ template <typename Bytes> bool WriteFile(const std::string& path, const Bytes& b
         return false;
     }
     return true;
+}
+
+// The output folder a build-host tool is given as its one argument, made if it is missing; empty
+// (after a usage line) when the tool was not called that way.
+inline std::string OutputFolder(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+        return {};
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(argv[1], ec);
+    return argv[1];
 }
 
 } // namespace pelokey::tools

@@ -8,14 +8,6 @@ namespace pelo::programtest {
 
 namespace {
 
-std::wstring ExeFolder()
-{
-    wchar_t path[MAX_PATH] = L"";
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring s(path, n);
-    return s.substr(0, s.find_last_of(L"\\/"));
-}
-
 void RemoveTree(const std::wstring& path)
 {
     // SHFileOperation wants a list ended by two zeros.
@@ -28,22 +20,28 @@ void RemoveTree(const std::wstring& path)
     ::SHFileOperationW(&op);
 }
 
-struct FindKeyboard {
+struct FindWindowOf {
     DWORD pid;
+    bool (*accept)(HWND);
     HWND found;
 };
 
-BOOL CALLBACK FindKeyboardWindow(HWND hwnd, LPARAM data)
+BOOL CALLBACK FindAcceptedWindow(HWND hwnd, LPARAM data)
 {
-    auto* find = reinterpret_cast<FindKeyboard*>(data);
+    auto* find = reinterpret_cast<FindWindowOf*>(data);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    // The keyboard window is the visible top-level window that holds the Shift key button.
-    if (pid == find->pid && ::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, 1049) != nullptr) {
+    if (pid == find->pid && ::IsWindowVisible(hwnd) && find->accept(hwnd)) {
         find->found = hwnd;
         return FALSE;
     }
     return TRUE;
+}
+
+// The keyboard window is the top-level window that holds the Shift key button.
+bool IsKeyboardWindow(HWND hwnd)
+{
+    return ::GetDlgItem(hwnd, 1049) != nullptr;
 }
 
 struct FindBox {
@@ -84,6 +82,26 @@ void SendKey(WORD vk, bool up)
 std::atomic<int> g_folderCount { 0 };
 
 } // namespace
+
+std::wstring ExeFolder()
+{
+    wchar_t path[MAX_PATH] = L"";
+    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring s(path, n);
+    return s.substr(0, s.find_last_of(L"\\/"));
+}
+
+HWND WaitForWindowOf(DWORD pid, bool (*accept)(HWND), DWORD timeoutMs)
+{
+    FindWindowOf find { pid, accept, nullptr };
+    WaitUntil(
+        [&] {
+            ::EnumWindows(&FindAcceptedWindow, reinterpret_cast<LPARAM>(&find));
+            return find.found != nullptr;
+        },
+        timeoutMs);
+    return find.found;
+}
 
 ProgramFolder::ProgramFolder()
 {
@@ -177,14 +195,7 @@ RunningPelo::~RunningPelo()
 
 HWND RunningPelo::WaitForKeyboard(DWORD timeoutMs)
 {
-    FindKeyboard find { m_pid, nullptr };
-    WaitUntil(
-        [&] {
-            ::EnumWindows(&FindKeyboardWindow, reinterpret_cast<LPARAM>(&find));
-            return find.found != nullptr;
-        },
-        timeoutMs);
-    m_keyboard = find.found;
+    m_keyboard = WaitForWindowOf(m_pid, &IsKeyboardWindow, timeoutMs);
     return m_keyboard;
 }
 

@@ -92,6 +92,11 @@ private:
     HWND m_top = nullptr;
 };
 
+// The folder of this program, where the deliverables are built beside it.
+std::wstring ExeFolder();
+// A visible top-level window of the process that `accept` takes, or nullptr after the timeout.
+HWND WaitForWindowOf(DWORD pid, bool (*accept)(HWND), DWORD timeoutMs);
+
 // A left click at the centre of a window, as the mouse would give it.
 void ClickCentre(HWND window);
 // Runs until the condition holds or the timeout passes; the result of the last check.

@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -98,13 +97,10 @@ std::string ControlList(const std::vector<KeyCell>& cells)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    const std::string dir = pelokey::tools::OutputFolder(argc, argv);
+    if (dir.empty()) {
         return 2;
     }
-    const std::string dir = argv[1];
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
 
     const std::vector<KeyCell> keyboard = pelo::program::layout::KeyboardWindowKeys();
     std::vector<std::uint8_t> init;

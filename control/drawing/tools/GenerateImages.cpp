@@ -4,7 +4,6 @@
 
 #include "../../tools/WriteFile.h"
 
-#include <cstdio>
 #include <string>
 
 using namespace pelokey::drawing;
@@ -12,11 +11,10 @@ using pelokey::tools::WriteFile;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    const std::string dir = pelokey::tools::OutputFolder(argc, argv);
+    if (dir.empty()) {
         return 2;
     }
-    const std::string dir = argv[1];
     bool ok = true;
     for (const bevel::FaceBitmap& face : bevel::FaceBitmaps) {
         ok = ok && WriteFile(dir + "/key" + std::to_string(face.id) + ".bmp", images::FaceBitmapFile(face));

@@ -140,18 +140,18 @@ struct KeyCap {
     }
 };
 
-void PutIconImage(Bytes& b, const KeyCap& cap)
+void PutIconImage(Bytes& b, const IconImage& image)
 {
-    const int n = cap.size;
+    const int n = image.size;
     const auto maskSize = static_cast<std::uint32_t>(Stride(n, 1) * n);
     PutInfoHeader(b, n, 2 * n, 16, static_cast<std::uint32_t>(Stride(n, 4) * n) + maskSize);
     PutPalette(b, StandardPalette, 16);
-    PutPixels4(b, n, n, [&](int x, int y) { return cap.Pixel(x, y); });
+    PutPixels4(b, n, n, image.pixel);
     const int stride = Stride(n, 1);
     for (int y = n - 1; y >= 0; --y) {
         Bytes row(static_cast<std::size_t>(stride), 0);
         for (int x = 0; x < n; ++x) {
-            if (!cap.Inside(x, y)) {
+            if (image.transparent(x, y)) {
                 row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
             }
         }
@@ -182,27 +182,37 @@ Bytes ToolboxBitmapFile()
     return BitmapFile(16, 16, StandardPalette, 16, [&](int x, int y) { return cap.Pixel(x, y); });
 }
 
-Bytes IconFile()
+Bytes IconFileOf(const std::vector<IconImage>& images)
 {
-    const KeyCap caps[2] = { { 32, 1, 3 }, { 16, 1, 1 } };
     Bytes b;
     Put16(b, 0);
     Put16(b, 1); // icon
-    Put16(b, 2);
-    std::uint32_t offset = 6 + 2 * 16;
-    for (const KeyCap& cap : caps) {
+    Put16(b, static_cast<std::uint32_t>(images.size()));
+    auto offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+    for (const IconImage& image : images) {
         b.insert(
-            b.end(), { static_cast<std::uint8_t>(cap.size), static_cast<std::uint8_t>(cap.size), 16, 0 });
+            b.end(), { static_cast<std::uint8_t>(image.size), static_cast<std::uint8_t>(image.size), 16, 0 });
         Put16(b, 1);
         Put16(b, 4);
-        Put32(b, IconImageSize(cap.size));
+        Put32(b, IconImageSize(image.size));
         Put32(b, offset);
-        offset += IconImageSize(cap.size);
+        offset += IconImageSize(image.size);
     }
-    for (const KeyCap& cap : caps) {
-        PutIconImage(b, cap);
+    for (const IconImage& image : images) {
+        PutIconImage(b, image);
     }
     return b;
+}
+
+Bytes IconFile()
+{
+    const KeyCap caps[2] = { { 32, 1, 3 }, { 16, 1, 1 } };
+    std::vector<IconImage> images;
+    for (const KeyCap& cap : caps) {
+        images.push_back({ cap.size, [cap](int x, int y) { return cap.Pixel(x, y); },
+            [cap](int x, int y) { return !cap.Inside(x, y); } });
+    }
+    return IconFileOf(images);
 }
 
 } // namespace pelokey::drawing::images

@@ -4,8 +4,6 @@
 
 #include "../../tools/WriteFile.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 
 using namespace pelokey::stream;
@@ -27,15 +25,9 @@ bool Emit(const std::string& dir, const char* name, const KeyProps& props, FontM
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_DIR\n", argv[0]);
+    const std::string dir = pelokey::tools::OutputFolder(argc, argv);
+    if (dir.empty()) {
         return 2;
-    }
-    const std::string dir = argv[1];
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec) {
-        return 1;
     }
 
     KeyProps key;
