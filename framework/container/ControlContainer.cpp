@@ -171,7 +171,32 @@ SIZEL PixelsToHimetric(LONG cx, LONG cy) noexcept
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 
 // The receiver of one control's events: calls the container's callback with the control's id.
-class EventSink final : public IDispatch {
+// IDispatch answered by dispatch identifier alone: no type information and no names, as the event
+// sink and the ambient properties of a site need.
+class DispatchByIdOnly : public IDispatch {
+public:
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        if (!count) {
+            return E_POINTER;
+        }
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
+    {
+        if (info) {
+            *info = nullptr;
+        }
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
+
+protected:
+    ~DispatchByIdOnly() = default;
+};
+
+class EventSink final : public DispatchByIdOnly {
 public:
     EventSink(const IID& iid, int id, EventCallback callback)
         : m_iid(iid)
@@ -198,22 +223,6 @@ public:
         }
         return refs;
     }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) {
-            return E_POINTER;
-        }
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(
         DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) override
     {
@@ -246,7 +255,7 @@ class ControlSite final : public IOleClientSite,
                           public IOleInPlaceSite,
                           public IOleInPlaceFrame,
                           public IOleControlSite,
-                          public IDispatch {
+                          public DispatchByIdOnly {
 public:
     ControlSite(HWND dialog, int id, RECT rect) noexcept
         : m_dialog(dialog)
@@ -395,22 +404,6 @@ public:
     STDMETHODIMP ShowPropertyFrame() override { return E_NOTIMPL; }
 
     // IDispatch: the ambient properties
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        if (!count) {
-            return E_POINTER;
-        }
-        *count = 0;
-        return S_OK;
-    }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo** info) override
-    {
-        if (info) {
-            *info = nullptr;
-        }
-        return E_NOTIMPL;
-    }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     STDMETHODIMP Invoke(
         DISPID dispid, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override;
 
