@@ -225,20 +225,14 @@ TEST_F(ProgramTest, SecondCopy_ReportsTheHotkeyConflictAndRunsOn)
 
 TEST_F(ProgramTest, Registration_QuotedPathIsRegisteredAtStartAndRemovedAtExit)
 {
-    const wchar_t* key = L"CLSID\\{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}\\InprocServer32";
-    const auto registeredPath = [&] {
-        wchar_t value[MAX_PATH] = L"";
-        LONG size = sizeof value;
-        return ::RegQueryValueW(HKEY_CLASSES_ROOT, key, value, &size) == ERROR_SUCCESS ? std::wstring(value)
-                                                                                       : std::wstring();
-    };
     RunningPelo pelo(folder);
     ASSERT_NE(Start(pelo), nullptr);
     EXPECT_TRUE(WaitUntil(
-        [&] { return _wcsicmp(registeredPath().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; }, 30000))
-        << "registered: " << registeredPath().size();
+        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; },
+        30000))
+        << "registered: " << RegisteredKeyLibrary().size();
     Close(pelo);
-    EXPECT_TRUE(WaitUntil([&] { return registeredPath().empty(); }, 30000));
+    EXPECT_TRUE(WaitUntil([&] { return RegisteredKeyLibrary().empty(); }, 30000));
 }
 
 TEST_F(ProgramTest, KeyLibraryMissing_ReportsItAndEndsWithoutWritingAnything)

@@ -83,6 +83,15 @@ std::atomic<int> g_folderCount { 0 };
 
 } // namespace
 
+std::wstring RegisteredKeyLibrary()
+{
+    wchar_t value[MAX_PATH] = L"";
+    LONG size = sizeof value;
+    const wchar_t* key = L"CLSID\\{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}\\InprocServer32";
+    return ::RegQueryValueW(HKEY_CLASSES_ROOT, key, value, &size) == ERROR_SUCCESS ? std::wstring(value)
+                                                                                   : std::wstring();
+}
+
 std::wstring ExeFolder()
 {
     wchar_t path[MAX_PATH] = L"";
@@ -122,7 +131,16 @@ ProgramFolder::ProgramFolder()
 
 ProgramFolder::~ProgramFolder()
 {
-    RemoveTree(m_path);
+    // A copy of the program that has ended removes its registration of the key button library
+    // in a process it does not wait for; that process needs the library still there.
+    WaitUntil([&] { return RegisteredKeyLibrary().rfind(m_path, 0) != 0; }, 30000);
+    // A process that has just ended may still stand in the folder for a moment.
+    WaitUntil(
+        [&] {
+            RemoveTree(m_path);
+            return ::GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES;
+        },
+        10000);
 }
 
 void ProgramFolder::WriteIni(const wchar_t* section, const wchar_t* key, int value) const

@@ -92,6 +92,8 @@ private:
     HWND m_top = nullptr;
 };
 
+// The file the key button's class is registered with, empty when the class is not registered.
+std::wstring RegisteredKeyLibrary();
 // The folder of this program, where the deliverables are built beside it.
 std::wstring ExeFolder();
 // A visible top-level window of the process that `accept` takes, or nullptr after the timeout.
