@@ -28,11 +28,20 @@ function(pelo_target_defaults target)
   endif()
 endfunction()
 
-# pelo_add_gtest(target [SOURCES ...] [LIBS ...]): a GoogleTest program whose tests ctest runs
-# (under Wine when cross-compiling); with SOURCES the program is created here. Tests are listed
-# when ctest runs, so building needs no Wine.
+# pelo_add_gtest(target [SOURCES ...] [LIBS ...] [LOCK lock ...] [TIMEOUT seconds]): the one way to
+# declare a GoogleTest program. Its tests run in this binary folder (under Wine when
+# cross-compiling), each within TIMEOUT seconds (180 unless given). With SOURCES the program is
+# created here. LOCK names the shared things its tests use (the desktop's focus and capture, the
+# registry, ...): no two tests that hold the same lock run at the same time. Tests are listed when
+# ctest runs, so building needs no Wine.
 function(pelo_add_gtest target)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCK" ${ARGN})
+  if(T_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "pelo_add_gtest(${target}): unexpected arguments ${T_UNPARSED_ARGUMENTS}")
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 180)
+  endif()
   if(T_SOURCES)
     add_executable(${target} ${T_SOURCES})
   endif()
@@ -40,7 +49,17 @@ function(pelo_add_gtest target)
   target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-                       PROPERTIES TIMEOUT 180)
+                       TEST_LIST ${target}_TESTS
+                       PROPERTIES TIMEOUT ${T_TIMEOUT})
+  if(T_LOCK)
+    # The tests exist only once ctest has listed them, and a list of locks does not survive the
+    # way gtest_discover_tests passes its properties on: a script read after the listing sets them.
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_locks.cmake)
+    file(WRITE ${script} "if(${target}_TESTS)\n"
+                         "  set_tests_properties(\${${target}_TESTS} PROPERTIES RESOURCE_LOCK [==[${T_LOCK}]==])\n"
+                         "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()
 
 # pelo_add_fuzzer(name SOURCES ... [LIBS ...] [SEEDS_DIR dir] [SEEDS_DEPENDS target]):

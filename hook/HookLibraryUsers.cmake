@@ -13,13 +13,3 @@ function(pelo_beside_hook_library name)
     add_dependencies(${program} ${name})
   endforeach()
 endfunction()
-
-# pelo_add_locked_gtest(target lock timeout): a test program whose tests never run at the same
-# time as other tests that hold the same resource lock; run in this binary folder.
-function(pelo_add_locked_gtest target lock timeout)
-  target_link_libraries(${target} PRIVATE GTest::gtest_main)
-  pelo_target_defaults(${target})
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-                       PROPERTIES TIMEOUT ${timeout} RESOURCE_LOCK ${lock})
-endfunction()

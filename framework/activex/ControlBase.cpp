@@ -51,6 +51,7 @@ ControlBase::ControlBase(const ControlDescription& description) noexcept
 
 ControlBase::~ControlBase()
 {
+    m_window.CutOff();
     DestroyControlWindow();
 }
 
@@ -99,6 +100,8 @@ STDMETHODIMP_(ULONG) ControlBase::Release()
 {
     const ULONG refs = m_refs.Decrement();
     if (refs == 0) {
+        // Nothing the window is sent from here on may reach the object being taken apart.
+        m_window.CutOff();
         delete this;
     }
     return refs;

@@ -114,8 +114,8 @@ STDMETHODIMP ControlBase::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, H
         return InPlaceActivate(verb, pos);
     case OLEIVERB_HIDE:
         (void)UIDeactivate();
-        if (m_window) {
-            ::ShowWindow(m_window.get(), SW_HIDE);
+        if (ControlWindow()) {
+            ::ShowWindow(ControlWindow(), SW_HIDE);
         }
         return S_OK;
     case OLEIVERB_DISCARDUNDOSTATE:
@@ -261,7 +261,7 @@ HRESULT ControlBase::InPlaceActivate(LONG verb, LPCRECT posHint) noexcept
         m_inPlaceSite = site;
         (void)m_inPlaceSite->OnInPlaceActivate();
     }
-    if (!m_window) {
+    if (!ControlWindow()) {
         HWND parent = nullptr;
         if (FAILED(m_inPlaceSite->GetWindow(&parent)) || !parent) {
             (void)InPlaceDeactivate();
@@ -285,7 +285,7 @@ HRESULT ControlBase::InPlaceActivate(LONG verb, LPCRECT posHint) noexcept
             m_extent = PixelSizeToHimetric(pos.right - pos.left, pos.bottom - pos.top);
         }
     }
-    ::ShowWindow(m_window.get(), SW_SHOWNA);
+    ::ShowWindow(ControlWindow(), SW_SHOWNA);
     return S_OK;
 }
 
@@ -303,8 +303,8 @@ HRESULT ControlBase::UIActivate() noexcept
     if (m_uiWindow) {
         (void)m_uiWindow->SetActiveObject(active, nullptr);
     }
-    if (m_window && ::GetFocus() != m_window.get()) {
-        ::SetFocus(m_window.get());
+    if (ControlWindow() && ::GetFocus() != ControlWindow()) {
+        ::SetFocus(ControlWindow());
     }
     return S_OK;
 }
@@ -314,8 +314,8 @@ STDMETHODIMP ControlBase::GetWindow(HWND* hwnd)
     if (!hwnd) {
         return E_POINTER;
     }
-    *hwnd = m_window.get();
-    return m_window ? S_OK : E_FAIL;
+    *hwnd = ControlWindow();
+    return ControlWindow() ? S_OK : E_FAIL;
 }
 
 STDMETHODIMP ControlBase::ContextSensitiveHelp(BOOL)
@@ -363,14 +363,14 @@ STDMETHODIMP ControlBase::SetObjectRects(LPCRECT pos, LPCRECT)
     if (!pos) {
         return E_POINTER;
     }
-    if (m_window) {
+    if (ControlWindow()) {
         RECT before {};
-        ::GetClientRect(m_window.get(), &before);
+        ::GetClientRect(ControlWindow(), &before);
         ::MoveWindow(
-            m_window.get(), pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, TRUE);
+            ControlWindow(), pos->left, pos->top, pos->right - pos->left, pos->bottom - pos->top, TRUE);
         // The face is drawn to the control's size: a new size repaints all of it.
         if (before.right != pos->right - pos->left || before.bottom != pos->bottom - pos->top) {
-            ::InvalidateRect(m_window.get(), nullptr, TRUE);
+            ::InvalidateRect(ControlWindow(), nullptr, TRUE);
         }
     }
     if (pos->right > pos->left && pos->bottom > pos->top) {
@@ -503,7 +503,7 @@ HRESULT ControlBase::ShowProperties(HWND parent) noexcept
     return com::CallNoThrow([&] {
         const std::wstring caption = ModuleString(com::ModuleInstance(), m_description.userTypeNameId);
         IUnknown* objects[] = { identity() };
-        HWND owner = parent ? parent : (m_window ? ::GetParent(m_window.get()) : nullptr);
+        HWND owner = parent ? parent : (ControlWindow() ? ::GetParent(ControlWindow()) : nullptr);
         return ::OleCreatePropertyFrame(owner, 0, 0, caption.c_str(), 1, objects, m_description.pageCount,
             const_cast<CLSID*>(m_description.pages), ::GetUserDefaultLCID(), 0, nullptr);
     });

@@ -80,8 +80,8 @@ STDMETHODIMP ControlBase::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL
 
 void ControlBase::InvalidateControl() noexcept
 {
-    if (m_window) {
-        ::InvalidateRect(m_window.get(), nullptr, TRUE);
+    if (ControlWindow()) {
+        ::InvalidateRect(ControlWindow(), nullptr, TRUE);
     } else if (m_viewSink) {
         m_viewSink->OnViewChange(DVASPECT_CONTENT, -1);
     }

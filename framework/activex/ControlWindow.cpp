@@ -1,5 +1,5 @@
-// The control window: its class, its window procedure, painting, and the mouse bookkeeping
-// behind the stock Click.
+// The control window: its class, its message rows, painting, and the mouse bookkeeping behind
+// the stock Click.
 #include "framework/activex/ControlBase.h"
 
 #include "ControlInternal.h"
@@ -8,23 +8,32 @@ namespace pelo::activex {
 namespace {
 
 constexpr wchar_t ControlWindowClass[] = L"PeloAxControlWindow";
-ATOM g_windowClass = 0;
+bool g_classRegistered = false;
 
-ATOM EnsureWindowClass() noexcept
+bool EnsureWindowClass() noexcept
 {
-    if (!g_windowClass) {
-        WNDCLASSEXW wc {};
-        wc.cbSize = sizeof(wc);
+    if (!g_classRegistered) {
+        window::WindowClass windowClass;
+        windowClass.name = ControlWindowClass;
         // Double-clicks arrive as such: a second quick press is not a second press. The face is
-        // stretched over the whole window, so every change of size repaints all of it.
-        wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-        wc.lpfnWndProc = ::DefWindowProcW;
-        wc.hInstance = com::ModuleInstance();
-        wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-        wc.lpszClassName = ControlWindowClass;
-        g_windowClass = ::RegisterClassExW(&wc);
+        // stretched over the whole window, so every change of size repaints all of it, and
+        // there is no background to erase first.
+        windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+        windowClass.noBackground = true;
+        g_classRegistered = window::Window::RegisterWindowClass(com::ModuleInstance(), windowClass);
     }
-    return g_windowClass;
+    return g_classRegistered;
+}
+
+HRESULT LastErrorResult() noexcept
+{
+    const DWORD error = ::GetLastError();
+    return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+}
+
+POINT PointOf(LPARAM lp) noexcept
+{
+    return POINT { static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)) };
 }
 
 // BeginPaint and EndPaint for a scope, so that a throwing paint still ends the paint.
@@ -50,45 +59,42 @@ private:
 
 void UnregisterControlWindowClass() noexcept
 {
-    if (g_windowClass) {
+    // No control is left when the library unloads, so no window of the class is left either.
+    if (g_classRegistered) {
         ::UnregisterClassW(ControlWindowClass, com::ModuleInstance());
-        g_windowClass = 0;
+        g_classRegistered = false;
     }
 }
 
 HRESULT ControlBase::CreateControlWindow(HWND parent, const RECT& pos) noexcept
 {
     if (!EnsureWindowClass()) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+        return LastErrorResult();
     }
-    HWND hwnd = ::CreateWindowExW(0, ControlWindowClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS, pos.left,
-        pos.top, pos.right - pos.left, pos.bottom - pos.top, parent, nullptr, com::ModuleInstance(), nullptr);
-    if (!hwnd) {
-        return HRESULT_FROM_WIN32(::GetLastError());
+    if (!m_window.Create(
+            com::ModuleInstance(), ControlWindowClass, nullptr, WS_CHILD | WS_CLIPSIBLINGS, 0, pos, parent)) {
+        return LastErrorResult();
     }
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ControlBase::WindowProc));
-    m_window.reset(hwnd);
     return S_OK;
 }
 
 void ControlBase::DestroyControlWindow() noexcept
 {
-    if (m_window) {
-        // Cut the window off first: messages sent while it goes must not reach a dying object.
-        ::SetWindowLongPtrW(m_window.get(), GWLP_USERDATA, 0);
-        ::SetWindowLongPtrW(m_window.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(::DefWindowProcW));
-        m_window.reset();
-    }
+    m_window.Destroy();
     m_buttons = 0;
+}
+
+bool ControlBase::OnWindowMessage(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return false;
 }
 
 // ---- mouse
 
 void ControlBase::ButtonDown(unsigned button) noexcept
 {
-    if (m_buttons == 0 && m_window) {
-        ::SetCapture(m_window.get());
+    if (m_buttons == 0 && ControlWindow()) {
+        ::SetCapture(ControlWindow());
     }
     m_buttons |= button;
 }
@@ -99,11 +105,11 @@ void ControlBase::ButtonUp(unsigned button, POINT pt) noexcept
         return;
     }
     m_buttons &= ~button;
-    if (m_buttons == 0 && m_window && ::GetCapture() == m_window.get()) {
+    if (m_buttons == 0 && ControlWindow() && ::GetCapture() == ControlWindow()) {
         ::ReleaseCapture();
     }
     RECT client {};
-    if (m_window && ::GetClientRect(m_window.get(), &client) && ::PtInRect(&client, pt)) {
+    if (ControlWindow() && ::GetClientRect(ControlWindow(), &client) && ::PtInRect(&client, pt)) {
         FireEvent(DISPID_CLICK);
     }
 }
@@ -119,8 +125,8 @@ void ControlBase::OnLButtonDown(UINT, POINT)
     if (InPlaceActive() && !m_uiActive) {
         (void)UIActivate();
     }
-    if (m_window && ::GetFocus() != m_window.get()) {
-        ::SetFocus(m_window.get());
+    if (ControlWindow() && ::GetFocus() != ControlWindow()) {
+        ::SetFocus(ControlWindow());
     }
     ButtonDown(LeftButton);
 }
@@ -132,78 +138,121 @@ void ControlBase::OnLButtonUp(UINT, POINT pt)
 
 // ---- the control window
 
-LRESULT CALLBACK ControlBase::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+const window::HandlerTable<ControlBase::WindowObject>& ControlBase::WindowObject::Handlers()
 {
-    auto* self = reinterpret_cast<ControlBase*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self) {
-        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    using W = WindowObject;
+    static const window::HandlerTable<W> table {
+        {
+            { WM_PAINT, &W::OnPaint },
+            { WM_LBUTTONDOWN, &W::OnLButtonDown },
+            { WM_LBUTTONUP, &W::OnLButtonUp },
+            { WM_LBUTTONDBLCLK, &W::OnLButtonDblClk },
+            { WM_RBUTTONDOWN, &W::OnRButtonDown },
+            { WM_RBUTTONDBLCLK, &W::OnRButtonDown },
+            { WM_RBUTTONUP, &W::OnRButtonUp },
+            { WM_MBUTTONDOWN, &W::OnMButtonDown },
+            { WM_MBUTTONDBLCLK, &W::OnMButtonDown },
+            { WM_MBUTTONUP, &W::OnMButtonUp },
+            { WM_CANCELMODE, &W::OnCancelMode },
+            { WM_CAPTURECHANGED, &W::OnCaptureChanged },
+        },
+        {},
+        {},
+    };
+    return table;
+}
+
+LRESULT ControlBase::WindowObject::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!m_control) {
+        return Default();
     }
-    // A sink called from a mouse handler may release the last outside reference.
-    ComPtr<IUnknown> keepAlive(self->identity());
-    try {
-        return self->OnMessage(hwnd, msg, wp, lp);
-    } catch (...) {
-        return ::DefWindowProcW(hwnd, msg, wp, lp);
+    // A sink called from a handler may release the last outside reference: the control, and
+    // this object with it, then goes once the message is done.
+    const ComPtr<IUnknown> keepAlive(m_control->identity());
+    LRESULT result = 0;
+    if (m_control->OnWindowMessage(message, wParam, lParam, result)) {
+        return result;
+    }
+    return WindowT::WindowProc(message, wParam, lParam);
+}
+
+void ControlBase::WindowObject::OnFinalMessage()
+{
+    // Also when the parent went first and took this window with it.
+    if (m_control) {
+        m_control->m_buttons = 0;
     }
 }
 
-LRESULT ControlBase::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+LRESULT ControlBase::WindowObject::OnPaint(WPARAM, LPARAM)
 {
-    const POINT pt { static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)) };
-    switch (msg) {
-    case WM_PAINT: {
-        const PaintScope paint(hwnd);
-        if (paint.dc()) {
-            RECT client {};
-            ::GetClientRect(hwnd, &client);
-            OnDraw(paint.dc(), client);
-        }
-        return 0;
+    const PaintScope paint(Hwnd());
+    if (paint.dc()) {
+        RECT client {};
+        ::GetClientRect(Hwnd(), &client);
+        m_control->OnDraw(paint.dc(), client);
     }
-    case WM_LBUTTONDOWN:
-        OnLButtonDown(static_cast<UINT>(wp), pt);
-        return 0;
-    case WM_LBUTTONUP:
-        OnLButtonUp(static_cast<UINT>(wp), pt);
-        return 0;
-    case WM_LBUTTONDBLCLK:
-        ButtonDblClk(LeftButton);
-        return 0;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-        ButtonDown(RightButton);
-        return 0;
-    case WM_RBUTTONUP:
-        ButtonUp(RightButton, pt);
-        return 0;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-        ButtonDown(MiddleButton);
-        return 0;
-    case WM_MBUTTONUP:
-        ButtonUp(MiddleButton, pt);
-        return 0;
-    case WM_CANCELMODE:
-        if (m_buttons && ::GetCapture() == hwnd) {
-            ::ReleaseCapture();
-        }
-        m_buttons = 0;
-        break;
-    case WM_CAPTURECHANGED:
-        if (reinterpret_cast<HWND>(lp) != hwnd) {
-            m_buttons = 0;
-        }
-        break;
-    case WM_NCDESTROY:
-        // The parent went first and took this window with it.
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        (void)m_window.release();
-        m_buttons = 0;
-        break;
-    default:
-        break;
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnLButtonDown(WPARAM wParam, LPARAM lParam)
+{
+    m_control->OnLButtonDown(static_cast<UINT>(wParam), PointOf(lParam));
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnLButtonUp(WPARAM wParam, LPARAM lParam)
+{
+    m_control->OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnLButtonDblClk(WPARAM, LPARAM)
+{
+    m_control->ButtonDblClk(LeftButton);
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnRButtonDown(WPARAM, LPARAM)
+{
+    m_control->ButtonDown(RightButton);
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnRButtonUp(WPARAM, LPARAM lParam)
+{
+    m_control->ButtonUp(RightButton, PointOf(lParam));
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnMButtonDown(WPARAM, LPARAM)
+{
+    m_control->ButtonDown(MiddleButton);
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnMButtonUp(WPARAM, LPARAM lParam)
+{
+    m_control->ButtonUp(MiddleButton, PointOf(lParam));
+    return 0;
+}
+
+LRESULT ControlBase::WindowObject::OnCancelMode(WPARAM, LPARAM)
+{
+    if (m_control->m_buttons && ::GetCapture() == Hwnd()) {
+        ::ReleaseCapture();
     }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
+    m_control->m_buttons = 0;
+    return Default();
+}
+
+LRESULT ControlBase::WindowObject::OnCaptureChanged(WPARAM, LPARAM lParam)
+{
+    if (reinterpret_cast<HWND>(lParam) != Hwnd()) {
+        m_control->m_buttons = 0;
+    }
+    return Default();
 }
 
 } // namespace pelo::activex

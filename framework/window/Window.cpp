@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <utility>
 
 namespace pelo::window {
 namespace {
@@ -51,6 +50,9 @@ void CommandState::SetText(const std::wstring& text) noexcept
 Window::~Window()
 {
     Destroy();
+    for (CurrentMessage* current = m_current; current; current = current->outer) {
+        current->objectGone = true;
+    }
 }
 
 bool Window::RegisterWindowClass(HINSTANCE instance, const WindowClass& windowClass) noexcept
@@ -75,8 +77,10 @@ bool Window::RegisterWindowClass(HINSTANCE instance, const WindowClass& windowCl
     wc.hIcon = windowClass.icon;
     wc.hIconSm = windowClass.smallIcon;
     wc.hCursor = windowClass.cursor ? windowClass.cursor : ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground
-        = windowClass.background ? windowClass.background : reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    if (!windowClass.noBackground) {
+        wc.hbrBackground
+            = windowClass.background ? windowClass.background : reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    }
     wc.lpszClassName = windowClass.name;
     return ::RegisterClassExW(&wc) != 0;
 }
@@ -213,15 +217,15 @@ void Window::OwnWindow() noexcept
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     const HWND hwnd = m_hwnd;
-    CurrentMessage current { message, wParam, lParam, false };
-    CurrentMessage* const outer = std::exchange(m_current, &current);
+    CurrentMessage current { message, wParam, lParam, false, false, m_current };
+    m_current = &current;
     LRESULT result = 0;
     try {
         result = WindowProc(message, wParam, lParam);
     } catch (...) {
         // Whatever the handler did before it threw, the message still gets its default once.
         result = 0;
-        if (!current.defaultRan) {
+        if (!current.defaultRan && !current.objectGone) {
             try {
                 result = DefaultProc(message, wParam, lParam);
             } catch (...) {
@@ -229,7 +233,11 @@ LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) noexce
             }
         }
     }
-    m_current = outer;
+    if (current.objectGone) {
+        // A handler deleted this object (and with it its window): nothing of it may be touched.
+        return result;
+    }
+    m_current = current.outer;
     if (message == WM_NCDESTROY && m_hwnd == hwnd) {
         Unbind();
         try {

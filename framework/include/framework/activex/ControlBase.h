@@ -8,6 +8,7 @@
 #include "framework/activex/ConnectionPoint.h"
 #include "framework/com/ComObject.h"
 #include "framework/com/Module.h"
+#include "framework/window/Window.h"
 
 #include <ocidl.h>
 #include <olectl.h>
@@ -176,12 +177,16 @@ protected:
     // Left button handling; the base's versions do the click bookkeeping.
     virtual void OnLButtonDown(UINT keys, POINT pt);
     virtual void OnLButtonUp(UINT keys, POINT pt);
+    // Every message of the control window, from its first (WM_NCCREATE) to its last
+    // (WM_NCDESTROY), before the base's handling; true when the control handled it, with result
+    // as the message's result.
+    virtual bool OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // Invalidates the whole control with background erase (or tells the view sink when windowless).
     void InvalidateControl() noexcept;
     void SetModifiedFlag(bool modified = true) noexcept { m_dirty = modified; }
     [[nodiscard]] bool IsModified() const noexcept { return m_dirty; }
-    [[nodiscard]] HWND ControlWindow() const noexcept { return m_window.get(); }
+    [[nodiscard]] HWND ControlWindow() const noexcept { return m_window.Hwnd(); }
     [[nodiscard]] SIZEL Extent() const noexcept { return m_extent; }
     void SetExtentValue(SIZEL extent) noexcept { m_extent = extent; }
     // Calls every sink of the event interface (dropped while events are frozen).
@@ -195,8 +200,37 @@ protected:
     void ButtonDblClk(unsigned button) noexcept;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // The control window: a window of the control window class, bound to its control from its
+    // first message to its last. A dying control cuts it off first: what the window is sent
+    // while it goes gets default processing only.
+    class WindowObject final : public window::WindowT<WindowObject> {
+    public:
+        explicit WindowObject(ControlBase& control) noexcept
+            : m_control(&control)
+        {
+        }
+        static const window::HandlerTable<WindowObject>& Handlers();
+        void CutOff() noexcept { m_control = nullptr; }
+
+    protected:
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+        void OnFinalMessage() override;
+
+    private:
+        LRESULT OnPaint(WPARAM, LPARAM);
+        LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+        LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);
+        LRESULT OnLButtonDblClk(WPARAM, LPARAM);
+        LRESULT OnRButtonDown(WPARAM, LPARAM);
+        LRESULT OnRButtonUp(WPARAM, LPARAM lParam);
+        LRESULT OnMButtonDown(WPARAM, LPARAM);
+        LRESULT OnMButtonUp(WPARAM, LPARAM lParam);
+        LRESULT OnCancelMode(WPARAM, LPARAM);
+        LRESULT OnCaptureChanged(WPARAM, LPARAM lParam);
+
+        ControlBase* m_control;
+    };
+
     HRESULT InPlaceActivate(LONG verb, LPCRECT posHint) noexcept;
     // Creates the control window in parent at pos and routes its messages to this control.
     HRESULT CreateControlWindow(HWND parent, const RECT& pos) noexcept;
@@ -228,7 +262,7 @@ private:
     DWORD m_viewAspects = 0;
     DWORD m_viewFlags = 0;
     bool m_uiActive = false;
-    UniqueHwnd m_window;
+    WindowObject m_window { *this };
 
     ConnectionPoint m_eventPoint;
     ConnectionPoint m_propertyPoint;

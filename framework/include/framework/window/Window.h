@@ -18,6 +18,7 @@ struct WindowClass {
     HICON smallIcon = nullptr;
     HCURSOR cursor = nullptr; // nullptr: the arrow
     HBRUSH background = nullptr; // nullptr: COLOR_WINDOW
+    bool noBackground = false; // no class brush at all: the window paints every pixel itself
 };
 
 class Window {
@@ -25,7 +26,8 @@ public:
     Window() noexcept = default;
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
-    // Destroys the window if it still exists.
+    // Destroys the window if it still exists. An object may be deleted by one of its own
+    // handlers: the messages still being handled then leave it alone.
     virtual ~Window();
 
     // Registers a class whose windows are created through Create (once per module and name;
@@ -82,12 +84,14 @@ protected:
 private:
     static LRESULT CALLBACK StaticProc(HWND, UINT, WPARAM, LPARAM);
 
-    // The message being handled, for Default.
+    // The message being handled, for Default; the messages it interrupted follow outer.
     struct CurrentMessage {
         UINT message;
         WPARAM wParam;
         LPARAM lParam;
         bool defaultRan;
+        bool objectGone;
+        CurrentMessage* outer;
     };
 
     HWND m_hwnd = nullptr;
