@@ -71,6 +71,45 @@ BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM data)
     return TRUE;
 }
 
+struct FindWindowOf {
+    DWORD pid;
+    const wchar_t* caption; // nullptr: any
+    const wchar_t* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM data)
+{
+    auto* find = reinterpret_cast<FindWindowOf*>(data);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != find->pid || !::IsWindowVisible(hwnd)) {
+        return TRUE;
+    }
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(hwnd, text, 256);
+    wchar_t className[64] = L"";
+    ::GetClassNameW(hwnd, className, 64);
+    if ((!find->caption || wcscmp(find->caption, text) == 0)
+        && (!find->className || wcscmp(find->className, className) == 0)) {
+        find->found.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+// The keyboard window, shown or not yet shown.
+BOOL CALLBACK FindHiddenKeyboard(HWND hwnd, LPARAM data)
+{
+    auto* find = reinterpret_cast<FindKeyboard*>(data);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == find->pid && ::GetDlgItem(hwnd, 1049) != nullptr) {
+        find->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 void SendKey(WORD vk, bool up)
 {
     INPUT input {};
@@ -100,6 +139,7 @@ ProgramFolder::ProgramFolder()
     for (const wchar_t* name : { L"Pelo.exe", L"Pelokey.ocx", L"Pelohook.dll" }) {
         m_ready = ::CopyFileW((source + L"\\" + name).c_str(), File(name).c_str(), FALSE) && m_ready;
     }
+    ::CopyFileW((source + L"\\帮助.chm").c_str(), File(L"帮助.chm").c_str(), FALSE);
 }
 
 ProgramFolder::~ProgramFolder()
@@ -165,9 +205,17 @@ RunningPelo::~RunningPelo()
         return;
     }
     // Closed, not killed, when a test stops early: a killed process's keyboard hook would stay
-    // in the desktop and remap the keys of every later test.
-    if (m_keyboard) {
-        ::PostMessageW(m_keyboard, WM_CLOSE, 0, 0);
+    // in the desktop and remap the keys of every later test. Its dialogs and message boxes are
+    // closed first; the keyboard window may not have been shown yet.
+    FindKeyboard find { m_pid, nullptr };
+    ::EnumWindows(&FindHiddenKeyboard, reinterpret_cast<LPARAM>(&find));
+    for (HWND window : VisibleWindows()) {
+        if (window != find.found) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+    if (find.found) {
+        ::PostMessageW(find.found, WM_CLOSE, 0, 0);
     }
     if (::WaitForSingleObject(m_process.get(), 10000) != WAIT_OBJECT_0) {
         ::TerminateProcess(m_process.get(), 99);
@@ -197,6 +245,25 @@ HWND RunningPelo::WaitForMessageBox(const std::wstring& text, DWORD timeoutMs) c
             return find.found != nullptr;
         },
         timeoutMs);
+    return find.found;
+}
+
+HWND RunningPelo::WaitForWindow(const wchar_t* caption, const wchar_t* className, DWORD timeoutMs) const
+{
+    FindWindowOf find { m_pid, caption, className, {} };
+    WaitUntil(
+        [&] {
+            ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&find));
+            return !find.found.empty();
+        },
+        timeoutMs);
+    return find.found.empty() ? nullptr : find.found.front();
+}
+
+std::vector<HWND> RunningPelo::VisibleWindows() const
+{
+    FindWindowOf find { m_pid, nullptr, nullptr, {} };
+    ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&find));
     return find.found;
 }
 
@@ -279,6 +346,12 @@ bool TypingTarget::WaitForChars(std::size_t count, DWORD timeoutMs) const
 void TypingTarget::Clear()
 {
     ::SendMessageW(m_top, hooktest::kMsgClear, 0, 0);
+}
+
+void PressKey(WORD vk)
+{
+    SendKey(vk, false);
+    SendKey(vk, true);
 }
 
 RECT WindowRect(HWND window)
