@@ -135,7 +135,9 @@ void CPeloDlg::RunWelcome()
 {
     // Still hidden: the welcome dialog and what it opens come before the keyboard window.
     CWelcomeDlg welcome;
+    m_pWelcomeDlg = &welcome;
     const INT_PTR result = welcome.DoModal();
+    m_pWelcomeDlg = nullptr;
     if (result != IDOK && result != IDCANCEL) {
         return; // never shown, so the user has not answered
     }
@@ -219,6 +221,11 @@ void CPeloDlg::ShowFunctionMenu(bool bForeground)
 
 void CPeloDlg::ShutDown()
 {
+    // Exit chosen from the tray menu while the welcome dialog still waits: it is cancelled, so
+    // that nothing it offers runs after the shutdown.
+    if (m_pWelcomeDlg && m_pWelcomeDlg->Hwnd()) {
+        ::SendMessageW(m_pWelcomeDlg->Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    }
     m_KeyboardHook.StopHook();
     m_TrayIcon.Delete();
     WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);

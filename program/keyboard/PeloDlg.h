@@ -11,6 +11,8 @@
 #include "keyboard/Pelokey.h"
 #include "welcome/HtmlHelpViewer.h"
 
+class CWelcomeDlg;
+
 constexpr int KEY_BUTTON_COUNT = KEY_COUNT + 1; // the 36 keys in key-index order, then Shift
 constexpr int SHIFT_BUTTON = KEY_COUNT;
 
@@ -80,4 +82,5 @@ private:
     CKeyboardHook m_KeyboardHook;
     pelo::window::TrayIcon m_TrayIcon;
     CHtmlHelpViewer m_HelpViewer;
+    CWelcomeDlg* m_pWelcomeDlg = nullptr; // while the welcome dialog runs
 };

@@ -207,15 +207,14 @@ RunningPelo::~RunningPelo()
     // Closed, not killed, when a test stops early: a killed process's keyboard hook would stay
     // in the desktop and remap the keys of every later test. Its dialogs and message boxes are
     // closed first; the keyboard window may not have been shown yet.
-    FindKeyboard find { m_pid, nullptr };
-    ::EnumWindows(&FindHiddenKeyboard, reinterpret_cast<LPARAM>(&find));
+    const HWND keyboard = KeyboardShownOrNot();
     for (HWND window : VisibleWindows()) {
-        if (window != find.found) {
+        if (window != keyboard) {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
         }
     }
-    if (find.found) {
-        ::PostMessageW(find.found, WM_CLOSE, 0, 0);
+    if (keyboard) {
+        ::PostMessageW(keyboard, WM_CLOSE, 0, 0);
     }
     if (::WaitForSingleObject(m_process.get(), 10000) != WAIT_OBJECT_0) {
         ::TerminateProcess(m_process.get(), 99);
@@ -258,6 +257,13 @@ HWND RunningPelo::WaitForWindow(const wchar_t* caption, const wchar_t* className
         },
         timeoutMs);
     return find.found.empty() ? nullptr : find.found.front();
+}
+
+HWND RunningPelo::KeyboardShownOrNot() const
+{
+    FindKeyboard find { m_pid, nullptr };
+    ::EnumWindows(&FindHiddenKeyboard, reinterpret_cast<LPARAM>(&find));
+    return find.found;
 }
 
 std::vector<HWND> RunningPelo::VisibleWindows() const

@@ -63,6 +63,8 @@ public:
     // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD timeoutMs = 30000);
     [[nodiscard]] HWND Keyboard() const { return m_keyboard; }
+    // The keyboard window, shown or not yet shown, or nullptr.
+    [[nodiscard]] HWND KeyboardShownOrNot() const;
     // The key button with this control id.
     [[nodiscard]] HWND Key(int id) const { return ::GetDlgItem(m_keyboard, id); }
 

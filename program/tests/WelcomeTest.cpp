@@ -10,7 +10,8 @@ using namespace pelo::programtest;
 namespace {
 
 constexpr int kHelpChoice = 1053, kDontShowAgain = 1061;
-constexpr UINT kAboutCommand = 32772, kHelpCommand = 57670, kAboutSystemCommand = 0x0010;
+constexpr UINT kAboutCommand = 32772, kExitCommand = 32776, kHelpCommand = 57670,
+               kAboutSystemCommand = 0x0010;
 constexpr wchar_t kWelcomeCaption[] = L"欢迎使用Pelo";
 constexpr wchar_t kAboutCaption[] = L"关于Pelo";
 constexpr wchar_t kViewerClass[] = L"HH Parent";
@@ -118,6 +119,21 @@ TEST_F(WelcomeTest, Welcome_EscKeepsTheBoxStateOpensNothingAndOtherValuesSkipIt_
     ASSERT_NE(WaitForUsableKeyboard(pelo), nullptr);
     Close(pelo);
     EXPECT_EQ(ShowWelcome(), 2);
+}
+
+TEST_F(WelcomeTest, Welcome_IsCancelledWithTheProgram_WhenExitIsChosenFromTheTrayMenuMeanwhile)
+{
+    RunningPelo pelo(folder);
+    const HWND welcome = WaitForWelcome(pelo);
+    ASSERT_NE(welcome, nullptr);
+    ClickCentre(::GetDlgItem(welcome, kDontShowAgain));
+    ASSERT_TRUE(WaitUntil([&] { return ::IsDlgButtonChecked(welcome, kDontShowAgain) == BST_CHECKED; }));
+    const HWND keyboard = pelo.KeyboardShownOrNot();
+    ASSERT_NE(keyboard, nullptr);
+    ::PostMessageW(keyboard, WM_COMMAND, kExitCommand, 0);
+    EXPECT_EQ(pelo.WaitForExit(), 0u);
+    EXPECT_EQ(ShowWelcome(), 0);
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1); // the shutdown ran
 }
 
 TEST_F(WelcomeTest, HelpChoiceAndHelpCommand_ShowTheHelpFileInTheViewer)

@@ -2,6 +2,7 @@
 
 #include <htmlhelp.h>
 
+#include <cwchar>
 #include <utility>
 
 #include "framework/dialog/Dialog.h"
@@ -20,7 +21,14 @@ CHtmlHelpViewer::~CHtmlHelpViewer()
 bool CHtmlHelpViewer::DisplayTopic(HWND owner, const wchar_t* file) noexcept
 {
     if (!m_pfnHtmlHelp) {
-        pelo::UniqueHmodule library(::LoadLibraryW(L"hhctrl.ocx"));
+        // The system's copy only, never one planted in the program's or the working folder.
+        wchar_t path[MAX_PATH] = L"";
+        const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+        if (length == 0 || length + sizeof "\\hhctrl.ocx" > MAX_PATH) {
+            return false;
+        }
+        wcscat(path, L"\\hhctrl.ocx");
+        pelo::UniqueHmodule library(::LoadLibraryW(path));
         const FARPROC entry = library ? ::GetProcAddress(library.get(), "HtmlHelpW") : nullptr;
         if (!entry) {
             return false;
