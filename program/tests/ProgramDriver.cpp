@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace pelo::programtest {
 
@@ -71,43 +73,23 @@ BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM data)
     return TRUE;
 }
 
-struct FindWindowOf {
-    DWORD pid;
-    const wchar_t* caption; // nullptr: any
-    const wchar_t* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK FindProcessWindow(HWND hwnd, LPARAM data)
+BOOL CALLBACK CollectProcessWindow(HWND hwnd, LPARAM data)
 {
-    auto* find = reinterpret_cast<FindWindowOf*>(data);
+    auto* windows = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid != find->pid || !::IsWindowVisible(hwnd)) {
-        return TRUE;
-    }
-    wchar_t text[256] = L"";
-    ::GetWindowTextW(hwnd, text, 256);
-    wchar_t className[64] = L"";
-    ::GetClassNameW(hwnd, className, 64);
-    if ((!find->caption || wcscmp(find->caption, text) == 0)
-        && (!find->className || wcscmp(find->className, className) == 0)) {
-        find->found.push_back(hwnd);
+    if (pid == windows->first) {
+        windows->second.push_back(hwnd);
     }
     return TRUE;
 }
 
-// The keyboard window, shown or not yet shown.
-BOOL CALLBACK FindHiddenKeyboard(HWND hwnd, LPARAM data)
+// The top-level windows of a process, shown or not.
+std::vector<HWND> ProcessWindows(DWORD pid)
 {
-    auto* find = reinterpret_cast<FindKeyboard*>(data);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hwnd, &pid);
-    if (pid == find->pid && ::GetDlgItem(hwnd, 1049) != nullptr) {
-        find->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
+    std::pair<DWORD, std::vector<HWND>> windows { pid, {} };
+    ::EnumWindows(&CollectProcessWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows.second;
 }
 
 void SendKey(WORD vk, bool up)
@@ -249,28 +231,42 @@ HWND RunningPelo::WaitForMessageBox(const std::wstring& text, DWORD timeoutMs) c
 
 HWND RunningPelo::WaitForWindow(const wchar_t* caption, const wchar_t* className, DWORD timeoutMs) const
 {
-    FindWindowOf find { m_pid, caption, className, {} };
+    HWND found = nullptr;
     WaitUntil(
         [&] {
-            ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&find));
-            return !find.found.empty();
+            for (HWND window : VisibleWindows()) {
+                wchar_t text[256] = L"", windowClass[64] = L"";
+                ::GetWindowTextW(window, text, 256);
+                ::GetClassNameW(window, windowClass, 64);
+                if ((!caption || wcscmp(caption, text) == 0)
+                    && (!className || wcscmp(className, windowClass) == 0)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
         },
         timeoutMs);
-    return find.found.empty() ? nullptr : find.found.front();
+    return found;
 }
 
 HWND RunningPelo::KeyboardShownOrNot() const
 {
-    FindKeyboard find { m_pid, nullptr };
-    ::EnumWindows(&FindHiddenKeyboard, reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    for (HWND window : ProcessWindows(m_pid)) {
+        if (::GetDlgItem(window, 1049) != nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 std::vector<HWND> RunningPelo::VisibleWindows() const
 {
-    FindWindowOf find { m_pid, nullptr, nullptr, {} };
-    ::EnumWindows(&FindProcessWindow, reinterpret_cast<LPARAM>(&find));
-    return find.found;
+    std::vector<HWND> windows = ProcessWindows(m_pid);
+    windows.erase(
+        std::remove_if(windows.begin(), windows.end(), [](HWND w) { return !::IsWindowVisible(w); }),
+        windows.end());
+    return windows;
 }
 
 DWORD RunningPelo::WaitForExit(DWORD timeoutMs)
