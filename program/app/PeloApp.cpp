@@ -8,11 +8,22 @@
 #include "framework/dialog/Dialog.h"
 #include "hook/Pelohook.h"
 #include "keyboard/PeloDlg.h"
+#include "resource.h"
 
 const std::vector<pelo::window::AppCommandRow<CPeloApp>>& CPeloApp::Commands()
 {
-    static const std::vector<pelo::window::AppCommandRow<CPeloApp>> rows;
+    static const std::vector<pelo::window::AppCommandRow<CPeloApp>> rows {
+        { ID_HELP, &CPeloApp::OnHelp },
+    };
     return rows;
+}
+
+void CPeloApp::OnHelp()
+{
+    // The main window answers the help request: the keyboard window once it runs.
+    if (auto* keyboard = dynamic_cast<CPeloDlg*>(pelo::window::Window::FromHandle(MainWindow()))) {
+        keyboard->ShowHelp();
+    }
 }
 
 BOOL CPeloApp::InitInstance()

@@ -17,5 +17,7 @@ protected:
     int ExitInstance() override;
 
 private:
+    void OnHelp();
+
     std::unique_ptr<CMainFrame> m_pMainFrame; // lives until the process ends
 };

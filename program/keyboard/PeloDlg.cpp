@@ -10,6 +10,9 @@
 #include "framework/window/PopupMenu.h"
 #include "resource.h"
 #include "tools/KeyboardLayout.h"
+#include "welcome/AboutDlg.h"
+#include "welcome/WelcomeDlg.h"
+#include "welcome/WelcomeIds.h"
 
 using namespace pelo::program;
 using pelo::dialog::CommandState;
@@ -66,6 +69,7 @@ const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
         },
         {
             { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
+            { ID_APP_ABOUT, 0, &CPeloDlg::OnAbout },
             { ID_TOGGLE_FUNCTION, 0, &CPeloDlg::OnToggleFunction },
         },
         {},
@@ -121,7 +125,42 @@ BOOL CPeloDlg::OnInitDialog()
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     AddTrayIcon();
     m_bShowWelcome = ReadShowWelcome(kConfigFile);
+    if (m_bShowWelcome == 1) {
+        RunWelcome();
+    }
     return TRUE;
+}
+
+void CPeloDlg::RunWelcome()
+{
+    // Still hidden: the welcome dialog and what it opens come before the keyboard window.
+    CWelcomeDlg welcome;
+    m_pWelcomeDlg = &welcome;
+    const INT_PTR result = welcome.DoModal();
+    m_pWelcomeDlg = nullptr;
+    if (result != IDOK && result != IDCANCEL) {
+        return; // never shown, so the user has not answered
+    }
+    if (result == IDOK) {
+        if (welcome.m_nChoice == CWelcomeDlg::kShowHelp) {
+            ShowHelpFile(Hwnd(), m_HelpViewer);
+        } else if (welcome.m_nChoice == CWelcomeDlg::kCustomise) {
+            RunSettings();
+        }
+    }
+    m_bShowWelcome = welcome.m_bDontShowAgain == 0 ? 1 : 0;
+    WriteShowWelcome(kConfigFile, m_bShowWelcome);
+}
+
+void CPeloDlg::RunAbout()
+{
+    CAboutDlg about;
+    about.DoModal();
+}
+
+void CPeloDlg::ShowHelp()
+{
+    ShowHelpFile(Hwnd(), m_HelpViewer);
 }
 
 void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
@@ -182,6 +221,11 @@ void CPeloDlg::ShowFunctionMenu(bool bForeground)
 
 void CPeloDlg::ShutDown()
 {
+    // Exit chosen from the tray menu while the welcome dialog still waits: it is cancelled, so
+    // that nothing it offers runs after the shutdown.
+    if (m_pWelcomeDlg && m_pWelcomeDlg->Hwnd()) {
+        ::SendMessageW(m_pWelcomeDlg->Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    }
     m_KeyboardHook.StopHook();
     m_TrayIcon.Delete();
     WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
@@ -192,9 +236,12 @@ void CPeloDlg::ShutDown()
     EndDialog(IDCANCEL);
 }
 
-LRESULT CPeloDlg::OnSysCommand(WPARAM, LPARAM)
+LRESULT CPeloDlg::OnSysCommand(WPARAM wParam, LPARAM)
 {
-    // The about box belongs to the settings and help pieces; the system menu has nothing else.
+    if ((wParam & 0xFFF0) == IDM_ABOUTBOX) {
+        RunAbout();
+        return 0;
+    }
     return Default();
 }
 
@@ -284,6 +331,11 @@ LRESULT CPeloDlg::OnClose(WPARAM, LPARAM)
 void CPeloDlg::OnExit()
 {
     ShutDown();
+}
+
+void CPeloDlg::OnAbout()
+{
+    RunAbout();
 }
 
 void CPeloDlg::OnToggleFunction()

@@ -9,6 +9,9 @@
 #include "framework/window/TrayIcon.h"
 #include "hook/Pelohook.h"
 #include "keyboard/Pelokey.h"
+#include "welcome/HtmlHelpViewer.h"
+
+class CWelcomeDlg;
 
 constexpr int KEY_BUTTON_COUNT = KEY_COUNT + 1; // the 36 keys in key-index order, then Shift
 constexpr int SHIFT_BUTTON = KEY_COUNT;
@@ -29,6 +32,11 @@ public:
     void ShowFunctionMenu(bool bForeground);
     void LoadSlotScheme(int nSlot);
     void SaveSlotScheme(int nSlot);
+    // The settings command.
+    void RunSettings();
+    // The window's help request, where the application's Help command ends: the help file, shown
+    // whatever the request's context.
+    void ShowHelp();
 
 protected:
     BOOL OnInitDialog() override;
@@ -39,6 +47,8 @@ private:
     bool BindKeyButtons();
     void AddTrayIcon();
     void ShutDown();
+    void RunWelcome();
+    void RunAbout();
 
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
@@ -51,6 +61,7 @@ private:
     LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
     void OnExit();
+    void OnAbout();
     void OnToggleFunction();
     void OnChooseScheme(int id);
     void OnUpdateToggleFunction(pelo::dialog::CommandState& state);
@@ -70,4 +81,6 @@ private:
     HWND m_hParent;
     CKeyboardHook m_KeyboardHook;
     pelo::window::TrayIcon m_TrayIcon;
+    CHtmlHelpViewer m_HelpViewer;
+    CWelcomeDlg* m_pWelcomeDlg = nullptr; // while the welcome dialog runs
 };

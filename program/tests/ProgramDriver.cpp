@@ -2,7 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <atomic>
+#include <utility>
 
 namespace pelo::programtest {
 
@@ -69,6 +71,25 @@ BOOL CALLBACK FindMessageBox(HWND hwnd, LPARAM data)
     return TRUE;
 }
 
+BOOL CALLBACK CollectProcessWindow(HWND hwnd, LPARAM data)
+{
+    auto* windows = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(data);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == windows->first) {
+        windows->second.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+// The top-level windows of a process, shown or not.
+std::vector<HWND> ProcessWindows(DWORD pid)
+{
+    std::pair<DWORD, std::vector<HWND>> windows { pid, {} };
+    ::EnumWindows(&CollectProcessWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows.second;
+}
+
 void SendKey(WORD vk, bool up)
 {
     INPUT input {};
@@ -127,6 +148,7 @@ ProgramFolder::ProgramFolder()
     for (const wchar_t* name : { L"Pelo.exe", L"Pelokey.ocx", L"Pelohook.dll" }) {
         m_ready = ::CopyFileW((source + L"\\" + name).c_str(), File(name).c_str(), FALSE) && m_ready;
     }
+    ::CopyFileW((source + L"\\帮助.chm").c_str(), File(L"帮助.chm").c_str(), FALSE);
 }
 
 ProgramFolder::~ProgramFolder()
@@ -201,9 +223,16 @@ RunningPelo::~RunningPelo()
         return;
     }
     // Closed, not killed, when a test stops early: a killed process's keyboard hook would stay
-    // in the desktop and remap the keys of every later test.
-    if (m_keyboard) {
-        ::PostMessageW(m_keyboard, WM_CLOSE, 0, 0);
+    // in the desktop and remap the keys of every later test. Its dialogs and message boxes are
+    // closed first; the keyboard window may not have been shown yet.
+    const HWND keyboard = KeyboardShownOrNot();
+    for (HWND window : VisibleWindows()) {
+        if (window != keyboard) {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+        }
+    }
+    if (keyboard) {
+        ::PostMessageW(keyboard, WM_CLOSE, 0, 0);
     }
     if (::WaitForSingleObject(m_process.get(), 10000) != WAIT_OBJECT_0) {
         ::TerminateProcess(m_process.get(), 99);
@@ -227,6 +256,46 @@ HWND RunningPelo::WaitForMessageBox(const std::wstring& text, DWORD timeoutMs) c
         },
         timeoutMs);
     return find.found;
+}
+
+HWND RunningPelo::WaitForWindow(const wchar_t* caption, const wchar_t* className, DWORD timeoutMs) const
+{
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            for (HWND window : VisibleWindows()) {
+                wchar_t text[256] = L"", windowClass[64] = L"";
+                ::GetWindowTextW(window, text, 256);
+                ::GetClassNameW(window, windowClass, 64);
+                if ((!caption || wcscmp(caption, text) == 0)
+                    && (!className || wcscmp(className, windowClass) == 0)) {
+                    found = window;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeoutMs);
+    return found;
+}
+
+HWND RunningPelo::KeyboardShownOrNot() const
+{
+    for (HWND window : ProcessWindows(m_pid)) {
+        if (::GetDlgItem(window, 1049) != nullptr) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<HWND> RunningPelo::VisibleWindows() const
+{
+    std::vector<HWND> windows = ProcessWindows(m_pid);
+    windows.erase(
+        std::remove_if(windows.begin(), windows.end(), [](HWND w) { return !::IsWindowVisible(w); }),
+        windows.end());
+    return windows;
 }
 
 DWORD RunningPelo::WaitForExit(DWORD timeoutMs)
@@ -308,6 +377,12 @@ bool TypingTarget::WaitForChars(std::size_t count, DWORD timeoutMs) const
 void TypingTarget::Clear()
 {
     ::SendMessageW(m_top, hooktest::kMsgClear, 0, 0);
+}
+
+void PressKey(WORD vk)
+{
+    SendKey(vk, false);
+    SendKey(vk, true);
 }
 
 RECT WindowRect(HWND window)

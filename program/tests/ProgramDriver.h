@@ -16,7 +16,8 @@
 namespace pelo::programtest {
 
 // A new folder whose name holds a blank and Chinese characters, with Pelo.exe, Pelokey.ocx and
-// Pelohook.dll copied from beside the test; removed with everything in it at the end.
+// Pelohook.dll copied from beside the test, and the help file 帮助.chm when it is there; removed
+// with everything in it at the end.
 class ProgramFolder {
 public:
     ProgramFolder();
@@ -53,9 +54,17 @@ public:
     HWND WaitForKeyboard(DWORD timeoutMs = 30000);
     // A message box of this process with the given text, or nullptr after the timeout.
     HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs = 30000) const;
+    // A visible top-level window of this process with this caption (any, for nullptr) and window
+    // class (any, for nullptr), or nullptr after the timeout.
+    HWND WaitForWindow(
+        const wchar_t* caption, const wchar_t* className = nullptr, DWORD timeoutMs = 30000) const;
+    // The visible top-level windows of this process.
+    [[nodiscard]] std::vector<HWND> VisibleWindows() const;
     // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD timeoutMs = 30000);
     [[nodiscard]] HWND Keyboard() const { return m_keyboard; }
+    // The keyboard window, shown or not yet shown, or nullptr.
+    [[nodiscard]] HWND KeyboardShownOrNot() const;
     // The key button with this control id.
     [[nodiscard]] HWND Key(int id) const { return ::GetDlgItem(m_keyboard, id); }
 
@@ -101,6 +110,8 @@ HWND WaitForWindowOf(DWORD pid, bool (*accept)(HWND), DWORD timeoutMs);
 
 // A left click at the centre of a window, as the mouse would give it.
 void ClickCentre(HWND window);
+// A key pressed and released, as the keyboard would give it to the focus window.
+void PressKey(WORD vk);
 // Runs until the condition holds or the timeout passes; the result of the last check.
 template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
 {
