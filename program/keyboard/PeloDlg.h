@@ -29,6 +29,9 @@ public:
     void ShowFunctionMenu(bool bForeground);
     void LoadSlotScheme(int nSlot);
     void SaveSlotScheme(int nSlot);
+    // The settings command: runs the settings dialog with the hook stopped and the hotkey
+    // unregistered, then registers the hotkey again and brings the keyboard up to date.
+    void RunSettings();
 
 protected:
     BOOL OnInitDialog() override;
@@ -52,6 +55,7 @@ private:
     LRESULT OnClose(WPARAM, LPARAM);
     void OnExit();
     void OnToggleFunction();
+    void OnSettings();
     void OnChooseScheme(int id);
     void OnUpdateToggleFunction(pelo::dialog::CommandState& state);
     void OnUpdateScheme(pelo::dialog::CommandState& state);
