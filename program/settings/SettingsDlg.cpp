@@ -63,6 +63,9 @@ LRESULT CSettingsDlg::OnShowWindow(WPARAM, LPARAM)
         if (m_HotKeyPage.Create(Hwnd())) {
             place(m_HotKeyPage, SW_HIDE);
         }
+        // Each page's initialisation focused its first control, the hidden page last: keys
+        // typed now would change its hotkey unseen, and Esc would not reach this dialog.
+        ::SetFocus(m_TabCtrl);
     }
     return result;
 }
