@@ -69,7 +69,7 @@ const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
         {
             { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
             { ID_TOGGLE_FUNCTION, 0, &CPeloDlg::OnToggleFunction },
-            { ID_SETTINGS, 0, &CPeloDlg::OnSettings },
+            { ID_SETTINGS, 0, &CPeloDlg::RunSettings },
         },
         {},
         { { L"TaskbarCreated", &CPeloDlg::OnTaskbarCreated } },
@@ -292,11 +292,6 @@ void CPeloDlg::OnExit()
 void CPeloDlg::OnToggleFunction()
 {
     ToggleFunction();
-}
-
-void CPeloDlg::OnSettings()
-{
-    RunSettings();
 }
 
 void CPeloDlg::RunSettings()

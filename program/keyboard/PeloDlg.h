@@ -55,7 +55,6 @@ private:
     LRESULT OnClose(WPARAM, LPARAM);
     void OnExit();
     void OnToggleFunction();
-    void OnSettings();
     void OnChooseScheme(int id);
     void OnUpdateToggleFunction(pelo::dialog::CommandState& state);
     void OnUpdateScheme(pelo::dialog::CommandState& state);
