@@ -61,6 +61,11 @@ void DataExchange::Fail(int id, const std::wstring& message)
     }
 }
 
+std::wstring DataExchange::TooLongMessage(int maxChars) const
+{
+    return m_dialog.TooLongMessage(maxChars);
+}
+
 std::wstring IntegerExpectedMessage()
 {
     return L"Please enter an integer.";

@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include <cstring>
 #include <string>
 
 #include "app/ProgramState.h"
@@ -9,6 +10,7 @@
 #include "framework/window/Application.h"
 #include "framework/window/PopupMenu.h"
 #include "resource.h"
+#include "settings/SettingsDlg.h"
 #include "tools/KeyboardLayout.h"
 #include "welcome/AboutDlg.h"
 #include "welcome/WelcomeDlg.h"
@@ -71,6 +73,7 @@ const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
             { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
             { ID_APP_ABOUT, 0, &CPeloDlg::OnAbout },
             { ID_TOGGLE_FUNCTION, 0, &CPeloDlg::OnToggleFunction },
+            { ID_SETTINGS, 0, &CPeloDlg::RunSettings },
         },
         {},
         { { L"TaskbarCreated", &CPeloDlg::OnTaskbarCreated } },
@@ -341,6 +344,43 @@ void CPeloDlg::OnAbout()
 void CPeloDlg::OnToggleFunction()
 {
     ToggleFunction();
+}
+
+void CPeloDlg::RunSettings()
+{
+    // Also refused while an earlier command has not finished: before its dialog is shown, or
+    // while its conflict message is up.
+    static bool s_bRunning = false;
+    if (g_bSettingsOpen == 1 || s_bRunning) {
+        return;
+    }
+    const struct Running {
+        Running() { s_bRunning = true; }
+        Running(const Running&) = delete;
+        Running& operator=(const Running&) = delete;
+        ~Running() { s_bRunning = false; }
+    } running;
+    m_KeyboardHook.StopHook();
+    CSettingsDlg dlg;
+    CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
+    const INT_PTR result = dlg.DoModal();
+    const bool registered = g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId) != 0;
+    if (registered && result == IDOK) {
+        g_HotKeySetting.WriteToIni(kConfigFile);
+    }
+    if (!registered) {
+        pelo::dialog::ShowMessageBox(
+            Hwnd(), L"快捷键有冲突！\n请重新设置快捷键！", kCaption, MB_ICONEXCLAMATION);
+    }
+    std::memcpy(g_szFangAnNames, dlg.KeyMapPage().FangAnNames(), sizeof g_szFangAnNames);
+    g_CurrentFangAn.SetFangAnName(g_szFangAnNames[g_nCurrentSlot - 1]);
+    // The page handed every scheme it loaded to the hook library; the hook types the current one.
+    Dll_SetFangAnInHook(&g_CurrentFangAn);
+    ApplySchemeToKeys(g_CurrentFangAn);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    if (m_bFunctionOn) {
+        m_KeyboardHook.StartHook();
+    }
 }
 
 void CPeloDlg::OnChooseScheme(int id)

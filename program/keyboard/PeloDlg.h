@@ -32,7 +32,8 @@ public:
     void ShowFunctionMenu(bool bForeground);
     void LoadSlotScheme(int nSlot);
     void SaveSlotScheme(int nSlot);
-    // The settings command.
+    // The settings command: runs the settings dialog with the hook stopped and the hotkey
+    // unregistered, then registers the hotkey again and brings the keyboard up to date.
     void RunSettings();
     // The window's help request, where the application's Help command ends: the help file, shown
     // whatever the request's context.

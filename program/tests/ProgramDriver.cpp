@@ -298,6 +298,22 @@ std::vector<HWND> RunningPelo::VisibleWindows() const
     return windows;
 }
 
+HWND RunningPelo::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) const
+{
+    return WaitForWindow(caption.c_str(), nullptr, timeoutMs);
+}
+
+std::vector<HWND> RunningPelo::Windows(const std::wstring& caption) const
+{
+    std::vector<HWND> found;
+    for (HWND window : ProcessWindows(m_pid)) {
+        if (TextOf(window) == caption) {
+            found.push_back(window);
+        }
+    }
+    return found;
+}
+
 DWORD RunningPelo::WaitForExit(DWORD timeoutMs)
 {
     DWORD code = STILL_ACTIVE;
@@ -394,20 +410,113 @@ RECT WindowRect(HWND window)
 
 void ClickCentre(HWND window)
 {
+    const RECT r = WindowRect(window);
+    ClickAt({ (r.left + r.right) / 2, (r.top + r.bottom) / 2 });
+}
+
+void ClickAt(POINT point)
+{
     // Every event carries its own position: queued input would otherwise take the cursor
     // wherever a later click has moved it.
-    const RECT r = WindowRect(window);
-    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
     INPUT inputs[3] = {};
     for (INPUT& input : inputs) {
         input.type = INPUT_MOUSE;
-        input.mi.dx = ::MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = ::MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+        input.mi.dx = ::MulDiv(point.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = ::MulDiv(point.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
         input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
     }
     inputs[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
     inputs[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
     ::SendInput(3, inputs, sizeof inputs[0]);
+}
+
+void PressKeys(std::initializer_list<WORD> keys)
+{
+    for (const WORD key : keys) {
+        SendKey(key, false);
+    }
+    for (auto it = keys.end(); it != keys.begin();) {
+        SendKey(*--it, true);
+    }
+}
+
+void TypeText(const std::u16string& text)
+{
+    for (const char16_t unit : text) {
+        INPUT inputs[2] = {};
+        for (INPUT& input : inputs) {
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = unit;
+            input.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        inputs[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        ::SendInput(2, inputs, sizeof inputs[0]);
+    }
+}
+
+std::wstring TextOf(HWND window)
+{
+    const auto length = ::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const auto got = ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info {};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+RECT RemoteRect(HWND window, UINT message, WPARAM wParam)
+{
+    RECT rect {};
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    const UniqueKernelHandle process(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+    void* remote = process ? ::VirtualAllocEx(process.get(), nullptr, sizeof rect, MEM_COMMIT, PAGE_READWRITE)
+                           : nullptr;
+    if (!remote) {
+        return rect;
+    }
+    if (!::SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(remote))
+        || !::ReadProcessMemory(process.get(), remote, &rect, sizeof rect, nullptr)) {
+        rect = RECT {};
+    }
+    ::VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return rect;
+}
+
+std::vector<std::uint32_t> ScreenPixels(const RECT& rect)
+{
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width > 0 && height > 0 ? width * height : 0));
+    if (pixels.empty()) {
+        return pixels;
+    }
+    const UniqueHdc screen(::CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr));
+    const UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+    const UniqueHbitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    {
+        const SelectGuard select(memory.get(), bitmap.get());
+        ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY);
+    }
+    BITMAPINFO info {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    if (::GetDIBits(
+            memory.get(), bitmap.get(), 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS)
+        != height) {
+        pixels.clear();
+    }
+    return pixels;
 }
 
 } // namespace pelo::programtest

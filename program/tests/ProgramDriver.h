@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,10 @@ public:
         const wchar_t* caption, const wchar_t* className = nullptr, DWORD timeoutMs = 30000) const;
     // The visible top-level windows of this process.
     [[nodiscard]] std::vector<HWND> VisibleWindows() const;
+    // A visible top-level window of this process with this caption, or nullptr after the timeout.
+    HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs = 30000) const;
+    // Every top-level window of this process with this caption, shown or not.
+    [[nodiscard]] std::vector<HWND> Windows(const std::wstring& caption) const;
     // Waits for the process to end; its exit code, or STILL_ACTIVE after the timeout.
     DWORD WaitForExit(DWORD timeoutMs = 30000);
     [[nodiscard]] HWND Keyboard() const { return m_keyboard; }
@@ -112,6 +117,21 @@ HWND WaitForWindowOf(DWORD pid, bool (*accept)(HWND), DWORD timeoutMs);
 void ClickCentre(HWND window);
 // A key pressed and released, as the keyboard would give it to the focus window.
 void PressKey(WORD vk);
+// A left click at a point of the screen.
+void ClickAt(POINT point);
+// Presses the keys in order and releases them in reverse order (a combination such as Ctrl+D).
+void PressKeys(std::initializer_list<WORD> keys);
+// Types each unit of the text as a Unicode key press, into whatever has the keyboard focus.
+void TypeText(const std::u16string& text);
+// The text of a window of any process (WM_GETTEXT).
+[[nodiscard]] std::wstring TextOf(HWND window);
+// The window that has the keyboard focus in the thread of this window.
+[[nodiscard]] HWND FocusOf(HWND window);
+// A rectangle that a message of another process's window writes to the address in lParam (such
+// as TCM_GETITEMRECT), in the window's client coordinates; empty when it cannot be read.
+[[nodiscard]] RECT RemoteRect(HWND window, UINT message, WPARAM wParam);
+// The screen's pixels in the rectangle, row by row.
+[[nodiscard]] std::vector<std::uint32_t> ScreenPixels(const RECT& rect);
 // Runs until the condition holds or the timeout passes; the result of the last check.
 template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
 {

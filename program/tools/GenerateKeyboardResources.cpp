@@ -1,6 +1,6 @@
-// Build-host generator: writes the keyboard window's control list (a resource script fragment)
-// and its dialog-initialisation data, where each key button's record holds the property stream
-// written by the control's own codec.
+// Build-host generator: writes the control lists (resource script fragments) of the keyboard
+// window and of the key-map editor page, and their dialog-initialisation data, where each key
+// button's record holds the property stream written by the control's own codec.
 //   GenerateKeyboardResources OUTPUT_DIR
 #include "KeyboardLayout.h"
 #include "PropertyStream.h"
@@ -93,6 +93,18 @@ std::string ControlList(const std::vector<KeyCell>& cells)
     return text;
 }
 
+// NAME.rc and NAME.dlginit in dir; the editor's keys are created with bInConfigDlg 1.
+bool WriteKeys(const std::string& dir, const char* name, const std::vector<KeyCell>& cells, int inConfigDlg)
+{
+    std::vector<std::uint8_t> init;
+    if (!DialogInitData(cells, inConfigDlg, init)) {
+        std::fprintf(stderr, "cannot encode the key streams of %s\n", name);
+        return false;
+    }
+    return WriteFile(dir + "/" + name + ".rc", ControlList(cells))
+        && WriteFile(dir + "/" + name + ".dlginit", init);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -102,14 +114,8 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    const std::vector<KeyCell> keyboard = pelo::program::layout::KeyboardWindowKeys();
-    std::vector<std::uint8_t> init;
-    if (!DialogInitData(keyboard, 0, init)) {
-        std::fprintf(stderr, "cannot encode the key streams\n");
-        return 1;
-    }
-    const std::string controls = ControlList(keyboard);
-    return WriteFile(dir + "/KeyboardKeys.rc", controls) && WriteFile(dir + "/KeyboardKeys.dlginit", init)
+    return WriteKeys(dir, "KeyboardKeys", pelo::program::layout::KeyboardWindowKeys(), 0)
+            && WriteKeys(dir, "KeyMapPageKeys", pelo::program::layout::KeyMapPageKeys(), 1)
         ? 0
         : 1;
 }

@@ -31,4 +31,22 @@ inline std::vector<KeyCell> KeyboardWindowKeys()
     return cells;
 }
 
+// The key-map editor page: the 36 keys of the keyboard window without Shift, 1012 to 1048 by
+// id, each row starting at x = 35, the rows at y = 69, 91, 113 and 135.
+inline std::vector<KeyCell> KeyMapPageKeys()
+{
+    static constexpr const char* rows[4] = { "1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM" };
+    std::vector<KeyCell> cells;
+    int id = 1012;
+    for (int row = 0; row < 4; ++row) {
+        if (row == 3) {
+            id = 1042;
+        }
+        for (int i = 0; rows[row][i] != '\0'; ++i) {
+            cells.push_back({ id++, 35 + 22 * i, 69 + 22 * row, 22, 22, rows[row][i] });
+        }
+    }
+    return cells;
+}
+
 } // namespace pelo::program::layout

@@ -39,6 +39,8 @@ public:
     [[nodiscard]] HWND Control(int id) const noexcept;
     // Shows the framework's validation warning, focuses the control and stops the exchange.
     void Fail(int id, const std::wstring& message);
+    // The dialog's wording of the warning for a text longer than maxChars.
+    [[nodiscard]] std::wstring TooLongMessage(int maxChars) const;
 
 private:
     Dialog& m_dialog;
@@ -160,7 +162,7 @@ public:
         } else {
             self.*m_text = text;
             if (static_cast<int>(text.size()) > m_maxChars) {
-                dx.Fail(m_id, MaxCharsMessage(m_maxChars));
+                dx.Fail(m_id, dx.TooLongMessage(m_maxChars));
             }
         }
     }
@@ -223,6 +225,11 @@ public:
 
     // Caption of the framework's validation warnings.
     [[nodiscard]] virtual std::wstring MessageCaption() const;
+    // The warning for a text longer than its field allows; a dialog may word it its own way.
+    [[nodiscard]] virtual std::wstring TooLongMessage(int maxChars) const
+    {
+        return MaxCharsMessage(maxChars);
+    }
 
     // Linked fields, as described by the derived class's exchange rows.
     [[nodiscard]] virtual std::size_t FieldCount() const { return 0; }

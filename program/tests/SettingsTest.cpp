@@ -1,0 +1,430 @@
+// The settings dialog of the real program under Wine, driven as a user would: clicks on the
+// editor's key buttons, the combo box, the tabs and the buttons, text typed into the edits and the
+// hotkey control, Enter and Esc, the message boxes answered; the files read back byte for byte.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "ProgramDriver.h"
+#include "scheme/KeyMapCodec.h"
+
+using namespace pelo::programtest;
+
+namespace {
+
+constexpr UINT kSettingsCommand = 32773;
+constexpr int kCombo = 1003, kRename = 1004, kUseScheme = 1005, kKeyText = 1008, kTChar1 = 1009,
+              kTChar2 = 1010, kTabs = 1002, kDefaultHotKey = 1053, kNewName = 1054, kHotKey = 1057;
+constexpr int kKeyA = 1032, kKeyS = 1033;
+const wchar_t kSettingsCaption[] = L"设置 - Pelo";
+const wchar_t kQuestion[]
+    = L"当前键盘方案尚未保存，是否保存？\n\n是：保存。否：不保存。取消：返回未保存的键盘方案。";
+const wchar_t* const kSchemeFiles[5]
+    = { L"fangan\\1.kmf", L"fangan\\2.kmf", L"fangan\\3.kmf", L"fangan\\4.kmf", L"fangan\\5.kmf" };
+
+// The default scheme with other characters for the key A.
+std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1 = u'\u03B1', char16_t a2 = u'\u0391')
+{
+    KeyTCharPair table[KEY_COUNT];
+    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
+    table[KeyCharToIndex('A')] = { a1, a2 };
+    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
+    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
+    return bytes;
+}
+
+// The pixels of a window once it has been painted: more than one colour, and the same twice.
+std::vector<std::uint32_t> PaintedPixels(const RECT& rect)
+{
+    std::vector<std::uint32_t> pixels = ScreenPixels(rect), again;
+    WaitUntil([&] {
+        ::Sleep(100);
+        again = ScreenPixels(rect);
+        std::swap(pixels, again);
+        return pixels == again
+            && std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<>()) != pixels.end();
+    });
+    return pixels;
+}
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.Ready());
+        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
+    }
+
+    HWND Start(RunningPelo& pelo)
+    {
+        EXPECT_TRUE(pelo.Started());
+        return pelo.WaitForKeyboard();
+    }
+
+    static void Close(RunningPelo& pelo)
+    {
+        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(pelo.WaitForExit(), 0u);
+    }
+
+    // The settings command from the menu; the dialog once it is shown.
+    static HWND OpenSettings(RunningPelo& pelo)
+    {
+        ::PostMessageW(pelo.Keyboard(), WM_COMMAND, kSettingsCommand, 0);
+        return pelo.WaitForWindow(kSettingsCaption);
+    }
+
+    // The page of the settings dialog that holds this control.
+    static HWND PageWith(HWND settings, int id)
+    {
+        for (HWND child = ::FindWindowExW(settings, nullptr, nullptr, nullptr); child;
+             child = ::FindWindowExW(settings, child, nullptr, nullptr)) {
+            if (::GetDlgItem(child, id)) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+
+    // A click that a click on the same window just before cannot turn into a double-click.
+    void Click(HWND window)
+    {
+        if (window == m_lastClicked && ::GetTickCount64() - m_lastClickTime < ::GetDoubleClickTime() + 50) {
+            ::Sleep(::GetDoubleClickTime() + 50);
+        }
+        ClickCentre(window);
+        m_lastClicked = window;
+        m_lastClickTime = ::GetTickCount64();
+    }
+
+    // Clicks the edit, deletes its character and types another one.
+    bool ReplaceChar(HWND edit, char16_t unit)
+    {
+        Click(edit);
+        PressKeys({ VK_END });
+        PressKeys({ VK_BACK });
+        TypeText(std::u16string(1, unit));
+        return WaitUntil([&] { return TextOf(edit) == std::wstring(1, static_cast<wchar_t>(unit)); });
+    }
+
+    // Opens the drop-down list of the combo box and clicks its entry, in the list under the box.
+    bool ChooseEntry(HWND combo, int index)
+    {
+        Click(combo);
+        if (!WaitUntil([&] { return ::SendMessageW(combo, CB_GETDROPPEDSTATE, 0, 0) != 0; })) {
+            return false;
+        }
+        const RECT box = WindowRect(combo);
+        const auto height = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
+        ClickAt({ (box.left + box.right) / 2, box.bottom + 1 + height * index + height / 2 });
+        m_lastClicked = nullptr;
+        return true;
+    }
+
+    static bool Answer(const RunningPelo& pelo, const std::wstring& text, int button)
+    {
+        const HWND box = pelo.WaitForMessageBox(text);
+        return box && ::PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(button), 0);
+    }
+
+    static int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+    ProgramFolder folder;
+    HWND m_lastClicked = nullptr;
+    ULONGLONG m_lastClickTime = 0;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAndBrowsingDoNot)
+{
+    ASSERT_TRUE(folder.WriteBytes(kSchemeFiles[1], SchemeBytes(u"德语", u'\u00E4', u'\u00C4'))); // ä Ä
+    TypingTarget target;
+    ASSERT_TRUE(target.Ready());
+    RunningPelo pelo(folder);
+    const HWND keyboard = Start(pelo);
+    ASSERT_NE(keyboard, nullptr);
+    const RECT keyA = WindowRect(pelo.Key(kKeyA)), keyS = WindowRect(pelo.Key(kKeyS));
+    const std::vector<std::uint32_t> pixelsA = PaintedPixels(keyA), pixelsS = PaintedPixels(keyS);
+    ASSERT_FALSE(pixelsA.empty());
+
+    // Chosen twice in a row: one dialog (the second command comes before the first is shown).
+    ::PostMessageW(keyboard, WM_COMMAND, kSettingsCommand, 0);
+    HWND settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(pelo.Windows(kSettingsCaption).size(), 1u);
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 2);
+    HWND page = PageWith(settings, kCombo);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(page));
+
+    // Character one of A; a second character does not fit.
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar1)) == L"\u03B1"; }));
+    EXPECT_EQ(TextOf(::GetDlgItem(page, kKeyText)), L"A");
+    EXPECT_EQ(TextOf(::GetDlgItem(page, kTChar2)), L"\u0391");
+    ASSERT_TRUE(ReplaceChar(::GetDlgItem(page, kTChar1), u'\u0436')); // ж
+    TypeText(u"x");
+    Click(::GetDlgItem(page, kTChar2));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(page) == ::GetDlgItem(page, kTChar2); }));
+    EXPECT_EQ(TextOf(::GetDlgItem(page, kTChar1)), L"\u0436");
+
+    // Enter and Esc inside the page close nothing; a key clicked after them is still selected.
+    PressKeys({ VK_RETURN });
+    PressKeys({ VK_ESCAPE });
+    Click(::GetDlgItem(page, kKeyS));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kKeyText)) == L"S"; }));
+    EXPECT_TRUE(::IsWindowVisible(settings));
+
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(keyA) != pixelsA && ScreenPixels(keyS) == pixelsS; }))
+        << "the keyboard's A shows the new characters, S stays as it was";
+    ASSERT_TRUE(target.Activate());
+    target.TypeKey('A');
+    EXPECT_EQ(target.Chars(), u"\u0436");
+
+    // Another scheme browsed and edited: saved to its own file, never typed.
+    settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    page = PageWith(settings, kCombo);
+    ASSERT_TRUE(ChooseEntry(::GetDlgItem(page, kCombo), 1));
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar1)) == L"\u00E4"; }));
+    ASSERT_TRUE(ReplaceChar(::GetDlgItem(page, kTChar1), u'\u0444')); // ф
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[1]), SchemeBytes(u"德语", u'\u0444', u'\u00C4'));
+    ASSERT_TRUE(target.Activate());
+    target.TypeKey('A');
+    EXPECT_EQ(target.Chars(), u"\u0436");
+
+    Close(pelo);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
+}
+
+TEST_F(SettingsTest, SchemeSwitchedWithUnsavedEdits_CancelNoAndYes_SavedCurrentSchemeSurvivesExit)
+{
+    TypingTarget target;
+    ASSERT_TRUE(target.Ready());
+    RunningPelo pelo(folder);
+    ASSERT_NE(Start(pelo), nullptr);
+    const HWND settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    const HWND page = PageWith(settings, kCombo);
+    const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
+               tchar1 = ::GetDlgItem(page, kTChar1);
+    const std::vector<std::uint8_t> slotOne = folder.ReadBytes(kSchemeFiles[0]);
+    ASSERT_EQ(slotOne, SchemeBytes(u"方案一"));
+    // Renamed by hand while the dialog is open: the name is read again when the scheme is loaded.
+    ASSERT_TRUE(folder.WriteBytes(kSchemeFiles[1], SchemeBytes(u"俄语")));
+
+    // A selected key clicked again stays selected: it keeps its pressed look.
+    const HWND keyA = ::GetDlgItem(page, kKeyA);
+    const std::vector<std::uint32_t> raised = PaintedPixels(WindowRect(keyA));
+    Click(keyA);
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(keyText) == L"A"; }));
+    const std::vector<std::uint32_t> pressed = PaintedPixels(WindowRect(keyA));
+    EXPECT_NE(pressed, raised);
+    Click(keyA);
+    Click(tchar1);
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(page) == tchar1; }));
+    EXPECT_EQ(PaintedPixels(WindowRect(keyA)), pressed);
+
+    // Cancel: back to the edited scheme with its key selected; the question comes again.
+    ASSERT_TRUE(ReplaceChar(tchar1, u'\u0436'));
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    EXPECT_EQ(TextOf(keyText), L"A");
+    EXPECT_EQ(TextOf(tchar1), L"\u0436");
+
+    // No: the edits are gone, scheme two comes from its file.
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDNO));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 1 && TextOf(keyText).empty(); }));
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), slotOne);
+    wchar_t entry[32] = L"";
+    ::SendMessageW(combo, CB_GETLBTEXT, 1, reinterpret_cast<LPARAM>(entry));
+    EXPECT_EQ(std::wstring(entry), L"俄语");
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u03B1"; }));
+
+    // The same character typed over itself is no edit: the next switch asks nothing.
+    Click(tchar1);
+    PressKeys({ VK_SHIFT, VK_HOME });
+    TypeText(u"\u03B1");
+    ASSERT_TRUE(ChooseEntry(combo, 0));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0 && TextOf(keyText).empty(); }));
+
+    // A text longer than the field (put there without typing) is refused with the page's wording.
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(keyText) == L"A"; }));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(tchar1, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"ab"), SMTO_NORMAL, 200, &ignored);
+    ASSERT_TRUE(Answer(pelo, L"“请填入不多于1个的字符。”", IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return FocusOf(page) == tchar1; })) << "the too long text is selected";
+    PressKeys({ VK_BACK });
+
+    // Yes on the current scheme: its file keeps the edit through Cancel and the program's exit.
+    ASSERT_TRUE(ReplaceChar(tchar1, u'\u044B')); // ы
+    ASSERT_TRUE(ChooseEntry(combo, 2));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDYES));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 2 && TextOf(keyText).empty(); }));
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u044B'));
+    Click(::GetDlgItem(settings, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(target.Activate());
+    target.TypeKey('A');
+    EXPECT_EQ(target.Chars(), u"\u044B");
+
+    Close(pelo);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u044B'));
+}
+
+TEST_F(SettingsTest, RenamedAndMadeCurrent_WrittenAtOnceAndKeptAfterCancel)
+{
+    TypingTarget target;
+    ASSERT_TRUE(target.Ready());
+    RunningPelo pelo(folder);
+    ASSERT_NE(Start(pelo), nullptr);
+    const HWND settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    const HWND page = PageWith(settings, kCombo);
+    const HWND combo = ::GetDlgItem(page, kCombo);
+    ASSERT_TRUE(ChooseEntry(combo, 2));
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar1)) == L"\u03B1"; }));
+    ASSERT_TRUE(ReplaceChar(::GetDlgItem(page, kTChar1), u'\u0436'));
+    Click(::GetDlgItem(page, kTChar2));
+    PressKeys({ VK_END });
+    PressKeys({ VK_BACK }); // no character two
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar2)).empty(); }));
+
+    // The rename dialog: the current name, OK only for a name that is not empty, 20 characters.
+    Click(::GetDlgItem(page, kRename));
+    const HWND rename = pelo.WaitForWindow(L"重命名方案 - Pelo");
+    ASSERT_NE(rename, nullptr);
+    const HWND edit = ::GetDlgItem(rename, kNewName), ok = ::GetDlgItem(rename, IDOK);
+    EXPECT_EQ(TextOf(edit), L"方案三");
+    EXPECT_FALSE(::IsWindowEnabled(ok));
+    Click(edit);
+    PressKeys({ VK_END });
+    PressKeys({ VK_BACK });
+    PressKeys({ VK_BACK });
+    PressKeys({ VK_BACK });
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(edit).empty(); }));
+    EXPECT_FALSE(::IsWindowEnabled(ok));
+    TypeText(u"希腊ABCDEFGHIJKLMNOPQRS"); // 21 characters
+    const std::u16string name = u"希腊ABCDEFGHIJKLMNOPQR";
+    const std::wstring wideName(name.begin(), name.end());
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(edit) == wideName; }));
+    EXPECT_TRUE(::IsWindowEnabled(ok));
+    Click(ok);
+    EXPECT_TRUE(WaitUntil([&] {
+        return folder.ReadBytes(kSchemeFiles[2]) == SchemeBytes(name.c_str(), u'\u0436', 0);
+    })) << "written at once, with the unsaved edit";
+    wchar_t entry[32] = L"";
+    ::SendMessageW(combo, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(entry));
+    EXPECT_EQ(std::wstring(entry), wideName);
+
+    // Made current with the edit the rename kept unsaved, then again without edits.
+    Click(::GetDlgItem(page, kUseScheme));
+    ASSERT_TRUE(Answer(pelo, L"本键盘方案已保存，并设置为当前方案，退出设置对话框后即可使用。", IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return folder.ReadIni(L"SN", L"SN", -1) == 3; }));
+    Click(::GetDlgItem(page, kUseScheme));
+    ASSERT_TRUE(Answer(pelo, L"本键盘方案已设置为当前方案，退出设置对话框后即可使用。", IDOK));
+
+    Click(::GetDlgItem(settings, IDCANCEL));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(target.Activate());
+    target.TypeKey('A');
+    EXPECT_EQ(target.Chars(), u"\u0436");
+    Close(pelo);
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 3);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[2]), SchemeBytes(name.c_str(), u'\u0436', 0));
+}
+
+TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAndKeepsFile)
+{
+    folder.WriteIni(L"HOT KEY", L"SW_FG", HOTKEYF_CONTROL | HOTKEYF_SHIFT);
+    folder.WriteIni(L"HOT KEY", L"SW_VK", 'J');
+    RunningPelo pelo(folder);
+    const HWND keyboard = Start(pelo);
+    ASSERT_NE(keyboard, nullptr);
+
+    const auto showHotKeyPage = [&](HWND settings) {
+        const HWND tabs = ::GetDlgItem(settings, kTabs);
+        const RECT tab = RemoteRect(tabs, TCM_GETITEMRECT, 1);
+        POINT centre { (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2 };
+        ::ClientToScreen(tabs, &centre);
+        ClickAt(centre);
+        const HWND page = PageWith(settings, kHotKey);
+        return WaitUntil([&] { return page && ::IsWindowVisible(page); }) ? page : nullptr;
+    };
+
+    // Esc at once: the focus is in the dialog itself, not in a page; the hotkey is registered again.
+    HWND settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(FocusOf(settings), ::GetDlgItem(settings, kTabs));
+    PressKeys({ VK_ESCAPE });
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(keyboard, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored); // the command has ended
+    const bool held = !::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, 'J');
+    if (!held) {
+        ::UnregisterHotKey(nullptr, 1);
+    }
+    EXPECT_TRUE(held);
+
+    settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    HWND page = showHotKeyPage(settings);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(::IsWindowVisible(PageWith(settings, kCombo)));
+    const HWND control = ::GetDlgItem(page, kHotKey);
+    EXPECT_EQ(::SendMessageW(control, HKM_GETHOTKEY, 0, 0), MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
+    Click(::GetDlgItem(page, kDefaultHotKey));
+    ASSERT_TRUE(WaitUntil([&] { return ::SendMessageW(control, HKM_GETHOTKEY, 0, 0) == 0x244; }));
+    EXPECT_EQ(FocusOf(settings), control);
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return folder.ReadIni(L"HOT KEY", L"SW_VK", -1) == 'D'; }));
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_FG", -1), HOTKEYF_CONTROL);
+    PressKeys({ VK_CONTROL, 'D' });
+    EXPECT_TRUE(WaitUntil([&] { return !::IsWindowVisible(keyboard); }))
+        << "Ctrl+D switches the function off";
+    PressKeys({ VK_CONTROL, 'D' });
+    EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(keyboard) != FALSE; }));
+
+    // A combination that another program takes while the dialog is open.
+    settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    page = showHotKeyPage(settings);
+    ASSERT_NE(page, nullptr);
+    Click(::GetDlgItem(page, kHotKey));
+    PressKeys({ VK_CONTROL, VK_SHIFT, 'K' });
+    ASSERT_TRUE(WaitUntil([&] {
+        return ::SendMessageW(::GetDlgItem(page, kHotKey), HKM_GETHOTKEY, 0, 0)
+            == MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_SHIFT);
+    }));
+    ASSERT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, 'K'));
+    Click(::GetDlgItem(settings, IDOK));
+    const std::wstring conflict = L"快捷键有冲突！\n请重新设置快捷键！";
+    EXPECT_TRUE(Answer(pelo, conflict, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !pelo.WaitForMessageBox(conflict, 0); }));
+    ::SendMessageTimeoutW(keyboard, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored);
+    EXPECT_EQ(pelo.WaitForMessageBox(conflict, 500), nullptr) << "one message";
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_FG", -1), HOTKEYF_CONTROL);
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'D');
+    Close(pelo);
+    ::UnregisterHotKey(nullptr, 1);
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_FG", -1), HOTKEYF_CONTROL | HOTKEYF_SHIFT);
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'K');
+}
