@@ -11,7 +11,11 @@ bash scripts/install-deps.sh
 bash scripts/build.sh native x64 x86
 source scripts/xvfb.sh
 build=${PELO_BUILD_DIR:-$root/build}
-for kind in x64 x86; do scripts/wine-prefix.sh "$build/$kind/wineprefix" --start; done
+# A wineserver left from an earlier run may hold a display that is gone: start afresh.
+for kind in x64 x86; do
+  WINEPREFIX=$build/$kind/wineprefix wineserver -k 2>/dev/null || true
+  scripts/wine-prefix.sh "$build/$kind/wineprefix" --start
+done
 status=0
 ctest --test-dir "$build" --output-on-failure -j2 --timeout 600 "$@" || status=$?
 for kind in x64 x86; do WINEPREFIX=$build/$kind/wineprefix wineserver -k 2>/dev/null || true; done
