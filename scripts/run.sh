@@ -65,6 +65,13 @@ if ! kill -0 "$pelo" 2>/dev/null; then
   wineserver -k 2>/dev/null || true
   exit 1
 fi
+# At the first start the welcome dialog comes first: shot, then Esc closes it (the keyboard
+# window ignores Esc), and the keyboard window is shot.
+first=$stage/pelo-start.png
+import -window root "$first"
+echo "Screenshot of Pelo's start on the virtual display: $first"
+xdotool key Escape 2>/dev/null || true
+sleep 3
 shot=$stage/pelo-screenshot.png
 import -window root "$shot"
 echo "Screenshot of Pelo on the virtual display: $shot"
