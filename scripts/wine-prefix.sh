@@ -22,12 +22,6 @@ if [ ! -f "$prefix/.pelo-ready" ]; then
   WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all \
     WINEDLLOVERRIDES=mscoree,mshtml= wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
-  # Chinese fonts: regedit reads UTF-16 with a byte-order mark.
-  reg=$prefix/cjk-fonts.reg
-  python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8").read().replace("\n", "\r\n")
-open(sys.argv[2], "wb").write(b"\xff\xfe" + t.encode("utf-16-le"))' "$(dirname "$0")/wine-cjk-fonts.reg" "$reg"
-  WINEPREFIX=$prefix WINEDEBUG=-all /usr/lib/wine/wine64 regedit /s "$(WINEPREFIX=$prefix winepath -w "$reg" 2>/dev/null)" \
-    >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
   touch "$prefix/.pelo-ready"
 fi
