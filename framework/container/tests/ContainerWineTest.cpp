@@ -25,7 +25,18 @@ namespace {
 
 class OleFixture : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr))); }
+    void SetUp() override
+    {
+        // The fallback library is taken from the working folder: this program's own, where the
+        // library of its architecture is copied (one test tree holds both architectures' tests
+        // under the same names, so the folder ctest starts a test in is not to be relied on).
+        wchar_t path[MAX_PATH] = L"";
+        const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+        std::wstring folder(path, n);
+        folder.resize(folder.find_last_of(L"\\/"));
+        ASSERT_TRUE(::SetCurrentDirectoryW(folder.c_str()));
+        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+    }
     void TearDown() override { ::OleUninitialize(); }
 };
 
