@@ -28,39 +28,66 @@ function(pelo_target_defaults target)
   endif()
 endfunction()
 
-# pelo_add_gtest(target [SOURCES ...] [LIBS ...] [LOCK lock ...] [TIMEOUT seconds]): the one way to
-# declare a GoogleTest program. Its tests run in this binary folder (under Wine when
-# cross-compiling), each within TIMEOUT seconds (180 unless given). With SOURCES the program is
-# created here. LOCK names the shared things its tests use (the desktop's focus and capture, the
-# registry, ...): no two tests that hold the same lock run at the same time. Tests are listed when
-# ctest runs, so building needs no Wine.
+# pelo_add_gtest(target [SOURCES ...] [LIBS ...] [TIMEOUT seconds] [SHARDS n] [COST n]): the one way
+# to declare a GoogleTest program. With SOURCES the program is created here; it runs in this binary
+# folder.
+# Natively each case is a ctest test of its own. A Windows test program runs under Wine as one
+# process for all its cases (or one per shard with SHARDS n: gtest's own sharding, each case in
+# exactly one shard), named after the architecture ("x64.name", "x86.name.2of3"), within TIMEOUT
+# seconds (300 unless given); each case's result is written to test-results/<test>.xml in the build
+# folder. Each such test takes one lane: a virtual display, a wineserver and a prefix of its own
+# (scripts/wine-exec.sh), so no two of them share a desktop, a registry or a hook. COST, when given,
+# starts the longer tests first.
 function(pelo_add_gtest target)
-  cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LOCK" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;SHARDS;COST" "SOURCES;LIBS" ${ARGN})
   if(T_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "pelo_add_gtest(${target}): unexpected arguments ${T_UNPARSED_ARGUMENTS}")
-  endif()
-  if(NOT T_TIMEOUT)
-    set(T_TIMEOUT 180)
   endif()
   if(T_SOURCES)
     add_executable(${target} ${T_SOURCES})
   endif()
   pelo_target_defaults(${target})
   target_link_libraries(${target} PRIVATE ${T_LIBS} GTest::gtest_main)
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-                       TEST_LIST ${target}_TESTS
-                       PROPERTIES TIMEOUT ${T_TIMEOUT})
-  if(T_LOCK)
-    # The tests exist only once ctest has listed them, and a list of locks does not survive the
-    # way gtest_discover_tests passes its properties on: a script read after the listing sets them.
-    set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_locks.cmake)
-    file(WRITE ${script} "if(${target}_TESTS)\n"
-                         "  set_tests_properties(\${${target}_TESTS} PROPERTIES RESOURCE_LOCK [==[${T_LOCK}]==])\n"
-                         "endif()\n")
-    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  if(NOT CMAKE_CROSSCOMPILING)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
+                         WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    return()
   endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  if(NOT T_SHARDS)
+    set(T_SHARDS 1)
+  endif()
+  math(EXPR last "${T_SHARDS} - 1")
+  foreach(shard RANGE ${last})
+    set(name ${PELO_ARCH}.${target})
+    set(env "")
+    if(T_SHARDS GREATER 1)
+      math(EXPR number "${shard} + 1")
+      string(APPEND name ".${number}of${T_SHARDS}")
+      set(env "GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${shard}")
+    endif()
+    # The program runs under Wine, which reads the result path as a Windows path.
+    add_test(NAME ${name} COMMAND ${target} --gtest_output=xml:Z:${PELO_TEST_RESULTS}/${name}.xml
+             WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+    set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} RESOURCE_GROUPS lane:1 LABELS wine
+                                            ENVIRONMENT "${env}")
+    if(T_COST)
+      set_tests_properties(${name} PROPERTIES COST ${T_COST})
+    endif()
+  endforeach()
 endfunction()
+
+# The name a Windows build gives its tests, and where their cases' results go.
+if(CMAKE_CROSSCOMPILING)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(PELO_ARCH x64)
+  else()
+    set(PELO_ARCH x86)
+  endif()
+  set(PELO_TEST_RESULTS ${CMAKE_BINARY_DIR}/test-results)
+endif()
 
 # pelo_add_fuzzer(name SOURCES ... [LIBS ...] [SEEDS_DIR dir] [SEEDS_DEPENDS target]):
 # a libFuzzer target (native build with PELO_FUZZ only) and a ctest test that runs it for

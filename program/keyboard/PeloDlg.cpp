@@ -194,18 +194,20 @@ void CPeloDlg::AddTrayIcon()
 
 void CPeloDlg::ToggleFunction()
 {
+    // The hook first: once the window shows the new state, keys already follow it (showing or
+    // hiding the window lets other programs' messages in before it returns).
     if (m_bFunctionOn == 0) {
-        ::ShowWindow(Hwnd(), SW_SHOW);
+        m_KeyboardHook.StartHook();
         m_bFunctionOn = 1;
         m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_ON);
         m_TrayIcon.Modify(m_hTrayIcon, kTipOn);
-        m_KeyboardHook.StartHook();
+        ::ShowWindow(Hwnd(), SW_SHOW);
     } else {
-        ::ShowWindow(Hwnd(), SW_HIDE);
+        m_KeyboardHook.StopHook();
         m_bFunctionOn = 0;
         m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_OFF);
         m_TrayIcon.Modify(m_hTrayIcon, kTipOff);
-        m_KeyboardHook.StopHook();
+        ::ShowWindow(Hwnd(), SW_HIDE);
     }
 }
 
@@ -376,11 +378,12 @@ void CPeloDlg::RunSettings()
     g_CurrentFangAn.SetFangAnName(g_szFangAnNames[g_nCurrentSlot - 1]);
     // The page handed every scheme it loaded to the hook library; the hook types the current one.
     Dll_SetFangAnInHook(&g_CurrentFangAn);
-    ApplySchemeToKeys(g_CurrentFangAn);
-    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    // The hook before the keys: once they show the scheme, the keys typed follow it too.
     if (m_bFunctionOn) {
         m_KeyboardHook.StartHook();
     }
+    ApplySchemeToKeys(g_CurrentFangAn);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void CPeloDlg::OnChooseScheme(int id)

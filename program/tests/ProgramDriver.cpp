@@ -243,6 +243,12 @@ RunningPelo::~RunningPelo()
 HWND RunningPelo::WaitForKeyboard(DWORD timeoutMs)
 {
     m_keyboard = WaitForWindowOf(m_pid, &IsKeyboardWindow, timeoutMs);
+    // Shown, then activated by the program: answered once the program has done with the
+    // activation and waits for messages, so that a window activated next stays active.
+    DWORD_PTR result = 0;
+    if (m_keyboard && !::SendMessageTimeoutW(m_keyboard, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result)) {
+        m_keyboard = nullptr;
+    }
     return m_keyboard;
 }
 

@@ -51,7 +51,8 @@ public:
 
     [[nodiscard]] bool Started() const { return m_process.valid(); }
     [[nodiscard]] DWORD ProcessId() const { return m_pid; }
-    // The keyboard window once it is visible, or nullptr after the timeout.
+    // The keyboard window once it is visible and the program waits for messages, or nullptr after
+    // the timeout.
     HWND WaitForKeyboard(DWORD timeoutMs = 30000);
     // A message box of this process with the given text, or nullptr after the timeout.
     HWND WaitForMessageBox(const std::wstring& text, DWORD timeoutMs = 30000) const;

@@ -79,6 +79,15 @@ protected:
         return pelo.WaitForWindow(kSettingsCaption);
     }
 
+    // The settings command goes on once its dialog has gone (the hotkey, the keys, the hook): the
+    // keyboard window answers a message only when the command has finished.
+    static bool SettingsClosed(RunningPelo& pelo, HWND settings)
+    {
+        DWORD_PTR result = 0;
+        return WaitUntil([&] { return !::IsWindow(settings); })
+            && ::SendMessageTimeoutW(pelo.Keyboard(), WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
+    }
+
     // The page of the settings dialog that holds this control.
     static HWND PageWith(HWND settings, int id)
     {
@@ -182,7 +191,7 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
     EXPECT_TRUE(::IsWindowVisible(settings));
 
     Click(::GetDlgItem(settings, IDOK));
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(SettingsClosed(pelo, settings));
     EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
     EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(keyA) != pixelsA && ScreenPixels(keyS) == pixelsS; }))
         << "the keyboard's A shows the new characters, S stays as it was";
@@ -199,7 +208,7 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
     ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar1)) == L"\u00E4"; }));
     ASSERT_TRUE(ReplaceChar(::GetDlgItem(page, kTChar1), u'\u0444')); // ф
     Click(::GetDlgItem(settings, IDOK));
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(SettingsClosed(pelo, settings));
     EXPECT_EQ(folder.ReadBytes(kSchemeFiles[1]), SchemeBytes(u"德语", u'\u0444', u'\u00C4'));
     ASSERT_TRUE(target.Activate());
     target.TypeKey('A');
@@ -280,7 +289,7 @@ TEST_F(SettingsTest, SchemeSwitchedWithUnsavedEdits_CancelNoAndYes_SavedCurrentS
     ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 2 && TextOf(keyText).empty(); }));
     EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u044B'));
     Click(::GetDlgItem(settings, IDCANCEL));
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(SettingsClosed(pelo, settings));
     ASSERT_TRUE(target.Activate());
     target.TypeKey('A');
     EXPECT_EQ(target.Chars(), u"\u044B");
@@ -343,7 +352,7 @@ TEST_F(SettingsTest, RenamedAndMadeCurrent_WrittenAtOnceAndKeptAfterCancel)
     ASSERT_TRUE(Answer(pelo, L"本键盘方案已设置为当前方案，退出设置对话框后即可使用。", IDOK));
 
     Click(::GetDlgItem(settings, IDCANCEL));
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(SettingsClosed(pelo, settings));
     ASSERT_TRUE(target.Activate());
     target.TypeKey('A');
     EXPECT_EQ(target.Chars(), u"\u0436");
@@ -375,7 +384,7 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(FocusOf(settings), ::GetDlgItem(settings, kTabs));
     PressKeys({ VK_ESCAPE });
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    ASSERT_TRUE(SettingsClosed(pelo, settings));
     DWORD_PTR ignored = 0;
     ::SendMessageTimeoutW(keyboard, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored); // the command has ended
     const bool held = !::RegisterHotKey(nullptr, 1, MOD_CONTROL | MOD_SHIFT, 'J');

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Sourced by scripts/test.sh: sets up PELO_LANE_COUNT lanes under $build/lanes for the Windows
+# tests. A lane is a virtual display of its own and, for each architecture, a Wine prefix of its
+# own ($build/<kind>/wineprefix-lane<N>) whose wineserver runs on that display; ctest gives each
+# Windows test one lane (scripts/wine-exec.sh reads which), so tests that run at the same time never
+# share a desktop, a registry or a hook. Writes the resource file ctest hands out the lanes from to
+# $PELO_LANE_SPEC. pelo_lanes_stop ends the lanes' wineservers and displays.
+pelo_lanes_start() {
+  local build=$1 count=$2 kinds=(x64 x86) lane kind display template prefix pids=()
+  export PELO_LANES=$build/lanes
+  export PELO_LANE_SPEC=$PELO_LANES/resources.json
+  mkdir -p "$PELO_LANES"
+  PELO_LANE_XVFB_PIDS=()
+  for lane in $(seq 0 $((count - 1))); do
+    display=$(pelo_free_display)
+    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    PELO_LANE_XVFB_PIDS+=($!)
+    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+    [ -e "/tmp/.X11-unix/X${display#:}" ] || { echo "wine-lanes: Xvfb $display did not start" >&2; return 1; }
+    mkdir -p "$PELO_LANES/$lane"
+    echo "$display" > "$PELO_LANES/$lane/display"
+  done
+  # One prefix made by Wine per architecture; the lanes' prefixes are copies of it whose files
+  # share the template's storage (the registry, which the wineserver rewrites by replacing the
+  # file, and the users' folders are copied outright).
+  for kind in "${kinds[@]}"; do
+    [ -f "$build/$kind/CMakeCache.txt" ] || continue
+    template=$build/$kind/wineprefix
+    WINEPREFIX=$template wineserver -k 2>/dev/null || true
+    scripts/wine-prefix.sh "$template" &
+    pids+=($!)
+  done
+  for pid in "${pids[@]}"; do wait "$pid"; done
+  for kind in "${kinds[@]}"; do
+    [ -f "$build/$kind/CMakeCache.txt" ] || continue
+    template=$build/$kind/wineprefix
+    WINEPREFIX=$template wineserver -w 2>/dev/null || true
+    for lane in $(seq 0 $((count - 1))); do
+      prefix=$build/$kind/wineprefix-lane$lane
+      WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+      if [ ! -f "$prefix/.pelo-ready" ]; then
+        rm -rf "$prefix"
+        cp -al "$template" "$prefix"
+        rm -rf "$prefix/drive_c/users" "$prefix"/*.reg
+        cp -a "$template/drive_c/users" "$prefix/drive_c/users"
+        cp -a "$template"/*.reg "$prefix/"
+      fi
+      DISPLAY=$(cat "$PELO_LANES/$lane/display") scripts/wine-prefix.sh "$prefix" --start
+    done
+  done
+  {
+    printf '{"version": {"major": 1, "minor": 0}, "local": [{"lane": ['
+    for lane in $(seq 0 $((count - 1))); do
+      [ "$lane" -gt 0 ] && printf ', '
+      printf '{"id": "%s", "slots": 1}' "$lane"
+    done
+    printf ']}]}\n'
+  } > "$PELO_LANE_SPEC"
+}
+
+pelo_lanes_stop() {
+  local build=$1 prefix pid
+  for prefix in "$build"/x64/wineprefix-lane* "$build"/x86/wineprefix-lane*; do
+    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  done
+  for pid in "${PELO_LANE_XVFB_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+}
+
+# Prints a display number no X server uses.
+pelo_free_display() {
+  local n
+  for n in $(seq 90 160); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    echo ":$n"
+    return 0
+  done
+  return 1
+}
