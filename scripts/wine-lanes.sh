@@ -27,7 +27,7 @@ pelo_lanes_start() {
     [ -f "$build/$kind/CMakeCache.txt" ] || continue
     template=$build/$kind/wineprefix
     WINEPREFIX=$template wineserver -k 2>/dev/null || true
-    scripts/wine-prefix.sh "$template" &
+    DISPLAY=$(cat "$PELO_LANES/0/display") scripts/wine-prefix.sh "$template" &
     pids+=($!)
   done
   for pid in "${pids[@]}"; do wait "$pid"; done
