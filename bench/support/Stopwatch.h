@@ -32,7 +32,6 @@ public:
         : m_start(Ticks())
     {
     }
-    [[nodiscard]] LONGLONG Start() const noexcept { return m_start; }
     [[nodiscard]] double Seconds() const noexcept { return bench::Seconds(m_start, Ticks()); }
     [[nodiscard]] double Milliseconds() const noexcept { return 1000.0 * Seconds(); }
 
