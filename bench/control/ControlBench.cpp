@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 
 #include "PelokeyIds.h"
+#include "Stopwatch.h"
 
 #include <cstdio>
 #include <memory>
@@ -11,18 +12,13 @@
 #include <vector>
 
 using namespace pelokey::test;
+using pelo::bench::Seconds;
+using pelo::bench::Ticks;
 
 namespace {
 
 constexpr int Keys = 37;
 constexpr int Rounds = 100;
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 POINT Cell(int i)
 {
@@ -52,8 +48,7 @@ Timing RunControls()
     }
     streams.push_back(TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619));
 
-    LARGE_INTEGER start, created, end;
-    ::QueryPerformanceCounter(&start);
+    const LONGLONG start = Ticks();
     pelo::UniqueHwnd host = CreateHostWindow();
     ::MoveWindow(host.get(), 0, 0, 400, 200, FALSE);
     std::vector<std::unique_ptr<FakeSite>> sites;
@@ -73,9 +68,9 @@ Timing RunControls()
         }
         controls.push_back(control);
     }
-    ::QueryPerformanceCounter(&created);
+    const LONGLONG created = Ticks();
     PaintAll(host.get());
-    ::QueryPerformanceCounter(&end);
+    const LONGLONG end = Ticks();
     for (auto& control : controls) {
         control->Close(OLECLOSE_NOSAVE);
         control->SetClientSite(nullptr);
@@ -85,8 +80,7 @@ Timing RunControls()
 
 Timing RunButtons()
 {
-    LARGE_INTEGER start, created, end;
-    ::QueryPerformanceCounter(&start);
+    const LONGLONG start = Ticks();
     pelo::UniqueHwnd host = CreateHostWindow();
     ::MoveWindow(host.get(), 0, 0, 400, 200, FALSE);
     const wchar_t* keys = L"1234567890QWERTYUIOPASDFGHJKLZXCVBNM";
@@ -96,9 +90,9 @@ Timing RunButtons()
         ::CreateWindowExW(0, L"BUTTON", text, WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, at.x, at.y,
             i == Keys - 1 ? 99 : 33, 33, host.get(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
     }
-    ::QueryPerformanceCounter(&created);
+    const LONGLONG created = Ticks();
     PaintAll(host.get());
-    ::QueryPerformanceCounter(&end);
+    const LONGLONG end = Ticks();
     return Timing { Seconds(start, created), Seconds(created, end) };
 }
 

@@ -4,7 +4,8 @@
 #include "hook/Pelohook.h"
 
 #include "BenchShared.h"
-#include "CrossProcess.h"
+#include "Stopwatch.h"
+#include "TypingSink.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,20 +13,15 @@
 #include <string>
 #include <vector>
 
+using namespace pelo::bench;
 using namespace pelo::crossprocess;
 using namespace pelo::hookbench;
+using namespace pelo::typingsink;
 
 namespace {
 
 enum Mode { kOff, kPelo, kMinimal, kModeCount };
 const char* const kModeNames[kModeCount] = { "hook off", "Pelohook.dll", "minimal hook" };
-
-double Median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 == 1 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 int Fail(const char* what)
 {
@@ -57,15 +53,10 @@ int main(int argc, char** argv)
         return Fail("cannot load PelohookMinimal.dll");
     }
 
-    const pelo::UniqueKernelHandle sink = LaunchBeside("PelohookBenchSink.exe", base);
-    if (!sink) {
-        return Fail("cannot start PelohookBenchSink.exe");
+    SinkProcess sink;
+    if (const char* failure = sink.Start("PelohookBenchSink.exe", base, shared.ready.get(), state->hwnd)) {
+        return Fail(failure);
     }
-    const HANDLE waits[] = { shared.ready.get(), sink.get() };
-    if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
-        return Fail("the sink did not start");
-    }
-    const HWND sinkWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(state->hwnd));
 
     CKeyMapFangAn table;
     for (int i = 0; i < KEY_COUNT; ++i) {
@@ -77,26 +68,18 @@ int main(int argc, char** argv)
 
     std::vector<INPUT> inputs;
     for (int i = 0; i < keys; ++i) {
-        for (DWORD flags : { DWORD { 0 }, DWORD { KEYEVENTF_KEYUP } }) {
-            INPUT in {};
-            in.type = INPUT_KEYBOARD;
-            in.ki.wVk = static_cast<WORD>('A' + i % 26);
-            in.ki.dwFlags = flags;
-            inputs.push_back(in);
-        }
+        const WORD vk = static_cast<WORD>('A' + i % 26);
+        inputs.push_back(KeyInput(vk, false));
+        inputs.push_back(KeyInput(vk, true));
     }
 
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
     std::vector<double> ms[kModeCount];
     int status = 0;
     for (int round = 0; round < rounds && status == 0; ++round) {
         // The order turns each round, so no mode always follows the same one.
         for (int step = 0; step < kModeCount; ++step) {
             const int mode = (step + round) % kModeCount;
-            DWORD_PTR focused = 0;
-            if (!::SendMessageTimeoutW(sinkWindow, kMsgActivate, 0, 0, SMTO_BLOCK, 10000, &focused)
-                || !focused) {
+            if (!sink.Activate()) {
                 status = Fail("the sink cannot take the focus");
                 break;
             }
@@ -106,8 +89,7 @@ int main(int argc, char** argv)
                 status = Fail("cannot install the hook");
                 break;
             }
-            LARGE_INTEGER start;
-            ::QueryPerformanceCounter(&start);
+            const LONGLONG start = Ticks();
             const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
             const DWORD waited = ::WaitForSingleObject(shared.signal.get(), 120000);
             if (mode == kPelo) {
@@ -130,15 +112,11 @@ int main(int argc, char** argv)
                 status = 1;
                 break;
             }
-            ms[mode].push_back(1000.0 * static_cast<double>(state->doneAt - start.QuadPart)
-                / static_cast<double>(frequency.QuadPart));
+            ms[mode].push_back(1000.0 * Seconds(start, state->doneAt));
             std::printf("round %d  %-13s %9.1f ms\n", round + 1, kModeNames[mode], ms[mode].back());
         }
     }
-    ::PostMessageW(sinkWindow, kMsgQuit, 0, 0);
-    if (::WaitForSingleObject(sink.get(), 5000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(sink.get(), 1);
-    }
+    (void)sink.Quit(5000);
     if (status != 0) {
         return status;
     }

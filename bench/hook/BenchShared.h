@@ -13,7 +13,4 @@ struct SinkState {
     UINT64 hwnd;
 };
 
-constexpr UINT kMsgActivate = WM_APP + 1;
-constexpr UINT kMsgQuit = WM_APP + 2;
-
 } // namespace pelo::hookbench

@@ -12,32 +12,14 @@
 #include <vector>
 
 #include "ProgramDriver.h"
+#include "Stopwatch.h"
 
+using namespace pelo::bench;
 using namespace pelo::programtest;
 
 namespace {
 
 constexpr int kRuns = 7;
-
-double Milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return 1000.0 * static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return t;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 bool AnyWindow(HWND)
 {
@@ -58,7 +40,7 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
     STARTUPINFOW startup {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info {};
-    const LARGE_INTEGER t0 = Now();
+    const Stopwatch starting;
     if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
             &startup, &info)) {
         return run;
@@ -69,7 +51,7 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
         ::TerminateProcess(process.get(), 1);
         return run;
     }
-    run.startMs = Milliseconds(t0, Now());
+    run.startMs = starting.Milliseconds();
 
     PROCESS_MEMORY_COUNTERS_EX memory {};
     memory.cb = sizeof memory;
@@ -84,21 +66,21 @@ Run RunOnce(const ProgramFolder& folder, const wchar_t* exe, bool clickShift)
         const HWND shift = ::GetDlgItem(window, 1049);
         double total = 0;
         for (int i = 0; i < 2; ++i) {
-            const LARGE_INTEGER s0 = Now();
+            const Stopwatch click;
             ClickCentre(shift);
             ::WaitForInputIdle(process.get(), 30000);
-            total += Milliseconds(s0, Now());
+            total += click.Milliseconds();
         }
         run.shiftMs = total / 2;
     }
 
-    const LARGE_INTEGER c0 = Now();
+    const Stopwatch closing;
     ::PostMessageW(window, WM_CLOSE, 0, 0);
     if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.get(), 1);
         return run;
     }
-    run.closeMs = Milliseconds(c0, Now());
+    run.closeMs = closing.Milliseconds();
     run.ok = true;
     return run;
 }

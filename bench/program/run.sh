@@ -3,12 +3,8 @@
 # Pelo.exe against a minimal dialog program in the same run, and the memory both use. Prints
 # the start-up ratio and Pelo's private memory against their goals.
 # Usage: bench/program/run.sh [x64|x86]   (build root: $PELO_BUILD_DIR, default <repo>/build)
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/../common.sh"
 kind=${1:-x64}
-build=${PELO_BUILD_DIR:-$root/build}
-"$root/scripts/build.sh" "$kind" >/dev/null
-cmake --build "$build/$kind" --target pelo_program_bench >/dev/null
-source "$root/scripts/xvfb.sh"
-cd "$build/$kind/bench/program"
-"$root/scripts/wine-exec.sh" ./pelo_program_bench.exe
+pelo_build "$kind" pelo_program_bench
+pelo_wine_run "$kind" bench/program ./pelo_program_bench.exe

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Compiles the help file from its UTF-8 sources.
 
-The sources are kept in UTF-8; the compiled file carries them in code page 936 (the GB2312
-range of it, which every Chinese HTML Help viewer reads), because the viewer decodes the
-contents and index files with the code page of the file's language, and old viewers do not
-handle UTF-8 pages. chmcmd stamps the time of day into two places of the file; both are
+A page's source is its body only, from its <h1> heading on: the head all pages share, titled
+with that heading, and the closing tags are added here. The sources are kept in UTF-8; the
+compiled file carries them in code page 936 (the GB2312 range of it, which every Chinese HTML
+Help viewer reads), because the viewer decodes the contents and index files with the code page
+of the file's language, and old viewers do not handle UTF-8 pages. chmcmd stamps the time of day into two places of the file; both are
 cleared, so that the same sources always give the same bytes.
 
 Usage: make-chm.py CHMCMD SOURCE_DIR STAGE_DIR OUTPUT
@@ -17,7 +18,16 @@ import subprocess
 import sys
 from pathlib import Path
 
-PAGE_CHARSET = b'charset=gb2312'
+PAGE_HEAD = """<!DOCTYPE HTML PUBLIC "-//W3C//DTD HTML 4.01 Transitional//EN">
+<html>
+<head>
+<meta http-equiv="Content-Type" content="text/html; charset=gb2312">
+<title>{title}</title>
+<link rel="stylesheet" type="text/css" href="pelo.css">
+</head>
+<body>
+"""
+PAGE_TAIL = '</body>\n</html>\n'
 
 
 def encode_gb2312(text, where):
@@ -42,6 +52,16 @@ def encode_gb2312(text, where):
     return bytes(out)
 
 
+def page_head(body, where):
+    """The head of the page whose body this is, titled with the body's heading."""
+    heading = re.match(r'<h1>([^<>\n]+)</h1>\n', body)
+    if not heading:
+        sys.exit(f'{where}:1: a page begins with its <h1> heading, which is its title')
+    if re.search(r'<(html|head|body|meta|title)\b|</(html|head|body)>', body, re.I):
+        sys.exit(f'{where}: a page holds its body only; the head and closing tags are added')
+    return PAGE_HEAD.format(title=heading.group(1))
+
+
 def stage_sources(source_dir, stage_dir):
     if stage_dir.exists():
         shutil.rmtree(stage_dir)
@@ -50,9 +70,7 @@ def stage_sources(source_dir, stage_dir):
         text = src.read_text(encoding='utf-8')
         data = encode_gb2312(text, src)
         if src.suffix == '.htm':
-            if data.count(b'charset=utf-8') != 1:
-                sys.exit(f'{src}: needs exactly one <meta> naming charset=utf-8')
-            data = data.replace(b'charset=utf-8', PAGE_CHARSET)
+            data = encode_gb2312(page_head(text, src), src) + data + PAGE_TAIL.encode('ascii')
         (stage_dir / src.name).write_bytes(data)
 
 

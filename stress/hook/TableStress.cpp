@@ -11,7 +11,8 @@
 // Exit status 0 when every character belonged to one of the tables and nothing crashed.
 #include "hook/Pelohook.h"
 
-#include "CrossProcess.h"
+#include "Stopwatch.h"
+#include "TypingSink.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,7 +23,9 @@
 #include <thread>
 #include <vector>
 
+using namespace pelo::bench;
 using namespace pelo::crossprocess;
+using namespace pelo::typingsink;
 
 namespace {
 
@@ -35,9 +38,6 @@ struct SinkState {
     wchar_t* chars() { return reinterpret_cast<wchar_t*>(this + 1); }
 };
 
-constexpr UINT kMsgActivate = WM_APP + 1;
-constexpr UINT kMsgQuit = WM_APP + 2;
-
 const char kKeys[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 // Two tables whose characters differ in both bytes for every key and Shift state, so that a
@@ -47,57 +47,14 @@ char16_t TableChar(int table, int index, int which)
     return static_cast<char16_t>((table == 0 ? 0x3000 : 0x5080) + which * 0x100 + index);
 }
 
-// ---------------------------------------------------------------------------------------------
-// The sink: a window that takes the focus, draws nothing and stores every character it receives.
-
-SinkState* g_sink = nullptr;
-
-LRESULT CALLBACK SinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+// The sink stores every character it receives.
+void StoreChar(SinkState& state, HANDLE, wchar_t ch)
 {
-    switch (msg) {
-    case WM_CHAR: {
-        const LONG index = g_sink->received;
-        if (index < g_sink->capacity) {
-            g_sink->chars()[index] = static_cast<wchar_t>(wParam);
-            ::InterlockedExchange(&g_sink->received, index + 1);
-        }
-        return 0;
+    const LONG index = state.received;
+    if (index < state.capacity) {
+        state.chars()[index] = ch;
+        ::InterlockedExchange(&state.received, index + 1);
     }
-    case WM_PAINT:
-        ::ValidateRect(hwnd, nullptr);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case kMsgActivate:
-        ::SetForegroundWindow(hwnd);
-        ::SetFocus(hwnd);
-        return ::GetFocus() == hwnd ? 1 : 0;
-    case kMsgQuit:
-        ::PostQuitMessage(0); // the window goes with the process (see PumpMessages)
-        return 0;
-    default:
-        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-}
-
-int RunSink(int argc, char** argv)
-{
-    SharedObjects shared;
-    g_sink = OpenSharedFromArgs<SinkState>(argc, argv, "state", "unused", shared);
-    if (!g_sink) {
-        return 3;
-    }
-    pelo::UniqueHwnd sink
-        = CreateHelperWindow(L"PelohookTableStressSink", SinkProc, L"sink", WS_POPUP | WS_VISIBLE, 64, 64);
-    if (!sink) {
-        return 5;
-    }
-    ::SendMessageW(sink.get(), kMsgActivate, 0, 0);
-    g_sink->hwnd = reinterpret_cast<UINT_PTR>(sink.get());
-    ::SetEvent(shared.ready.get());
-    PumpMessages();
-    (void)sink.release(); // goes with the process
-    return 0;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -107,20 +64,6 @@ bool Failed(const char* what)
 {
     std::fprintf(stderr, "PelohookTableStress: %s (error %lu)\n", what, ::GetLastError());
     return false;
-}
-
-double Seconds(LONGLONG ticks)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(ticks) / static_cast<double>(frequency.QuadPart);
-}
-
-LONGLONG Now()
-{
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now.QuadPart;
 }
 
 struct Tables {
@@ -168,9 +111,9 @@ public:
 private:
     void Run(Tables& tables, int rate)
     {
-        const LONGLONG start = Now();
+        const Stopwatch running;
         while (!m_stop) {
-            const double elapsed = Seconds(Now() - start);
+            const double elapsed = running.Seconds();
             const long long due = rate > 0 ? static_cast<long long>(elapsed * rate) : m_count + 1;
             while (m_count < due && !m_stop) {
                 Dll_SetFangAnInHook(&tables.record[m_count % 2]);
@@ -180,7 +123,7 @@ private:
                 ::Sleep(1);
             }
         }
-        m_seconds = Seconds(Now() - start);
+        m_seconds = running.Seconds();
     }
 
     std::atomic<bool> m_stop { false };
@@ -188,15 +131,6 @@ private:
     double m_seconds = 0;
     std::thread m_thread;
 };
-
-INPUT Key(WORD vk, bool up)
-{
-    INPUT in {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return in;
-}
 
 // Key press number i: which key, and whether Shift is held for it (every third one).
 int KeyIndexOf(long i)
@@ -228,27 +162,21 @@ bool TypeIntoSink(long keys, int rate, Tables& tables, Counts& counts)
     char exe[MAX_PATH];
     const DWORD n = ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
     const std::string self = std::string(exe, n).substr(std::string(exe, n).find_last_of("\\/") + 1);
-    const pelo::UniqueKernelHandle sink = LaunchBeside(self.c_str(), "--sink " + base);
-    if (!sink) {
-        return Failed("cannot start the sink");
+    SinkProcess sink;
+    if (const char* failure = sink.Start(self.c_str(), "--sink " + base, shared.ready.get(), state->hwnd)) {
+        return Failed(failure);
     }
-    const HANDLE waits[] = { shared.ready.get(), sink.get() };
-    if (::WaitForMultipleObjects(2, waits, FALSE, 30000) != WAIT_OBJECT_0) {
-        return Failed("the sink did not start");
-    }
-    const HWND sinkWindow = reinterpret_cast<HWND>(static_cast<UINT_PTR>(state->hwnd));
 
     Dll_SetFangAnInHook(&tables.record[0]);
     CKeyboardHook hook;
     if (hook.StartHook() != 1) {
         return Failed("cannot install the hook");
     }
-    DWORD_PTR focused = 0;
-    if (!::SendMessageTimeoutW(sinkWindow, kMsgActivate, 0, 0, SMTO_BLOCK, 10000, &focused) || !focused) {
+    if (!sink.Activate()) {
         return Failed("the sink could not take the focus");
     }
 
-    const LONGLONG start = Now();
+    const Stopwatch typingTime;
     Replacer replacer(tables, rate);
     constexpr long kBatch = 200;
     bool complete = true;
@@ -258,19 +186,19 @@ bool TypeIntoSink(long keys, int rate, Tables& tables, Counts& counts)
         for (long i = first; i < last; ++i) {
             const WORD vk = static_cast<WORD>(kKeys[KeyIndexOf(i)]);
             if (ShiftOf(i)) {
-                inputs.push_back(Key(VK_SHIFT, false));
+                inputs.push_back(KeyInput(VK_SHIFT, false));
             }
-            inputs.push_back(Key(vk, false));
-            inputs.push_back(Key(vk, true));
+            inputs.push_back(KeyInput(vk, false));
+            inputs.push_back(KeyInput(vk, true));
             if (ShiftOf(i)) {
-                inputs.push_back(Key(VK_SHIFT, true));
+                inputs.push_back(KeyInput(VK_SHIFT, true));
             }
         }
         ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
         // Every key-down gives one character; wait for the batch before sending the next.
-        const LONGLONG batchStart = Now();
+        const Stopwatch batch;
         while (state->received < last) {
-            if (Seconds(Now() - batchStart) > 20 || ::WaitForSingleObject(sink.get(), 0) != WAIT_TIMEOUT) {
+            if (batch.Seconds() > 20 || !sink.Running()) {
                 complete = false;
                 break;
             }
@@ -278,7 +206,7 @@ bool TypeIntoSink(long keys, int rate, Tables& tables, Counts& counts)
         }
     }
     replacer.Stop();
-    const double typing = Seconds(Now() - start);
+    const double typing = typingTime.Seconds();
     hook.StopHook();
 
     const LONG received = state->received;
@@ -293,13 +221,8 @@ bool TypeIntoSink(long keys, int rate, Tables& tables, Counts& counts)
             ++counts.of[table];
         }
     }
-    DWORD sinkExit = STILL_ACTIVE;
-    const bool sinkAlive = ::WaitForSingleObject(sink.get(), 0) == WAIT_TIMEOUT;
-    ::PostMessageW(sinkWindow, kMsgQuit, 0, 0);
-    if (::WaitForSingleObject(sink.get(), 10000) != WAIT_OBJECT_0) {
-        ::TerminateProcess(sink.get(), 1);
-    }
-    ::GetExitCodeProcess(sink.get(), &sinkExit);
+    const bool sinkAlive = sink.Running();
+    const DWORD sinkExit = sink.Quit(10000);
 
     std::printf(
         "Phase 1, typing: %ld keys typed into another process in %.1f s (%.0f keys/s), %ld characters "
@@ -322,9 +245,9 @@ bool TypeIntoSink(long keys, int rate, Tables& tables, Counts& counts)
 bool ConvertWhileReplacing(double seconds, Tables& tables, Counts& counts)
 {
     Replacer replacer(tables, 0);
-    const LONGLONG start = Now();
+    const Stopwatch converting;
     long long reads = 0;
-    while (Seconds(Now() - start) < seconds) {
+    while (converting.Seconds() < seconds) {
         for (int i = 0; i < KEY_COUNT; ++i) {
             for (int which = 0; which < 2; ++which) {
                 const char16_t ch = static_cast<char16_t>(
@@ -352,7 +275,7 @@ bool ConvertWhileReplacing(double seconds, Tables& tables, Counts& counts)
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--sink") == 0) {
-        return RunSink(argc - 1, argv + 1);
+        return RunSink<SinkState, &StoreChar>(argc - 1, argv + 1, "unused", L"PelohookTableStressSink");
     }
     const long keys = argc > 1 ? std::max(1L, std::atol(argv[1])) : 100000;
     const int rate = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1000;

@@ -6,9 +6,8 @@
 # converted through the library, for the same check at a far higher rate. Builds what it needs
 # into $PELO_BUILD_DIR (default build/), for x64 and x86 unless told which.
 # Usage: stress/hook/run.sh [keys=100000] [replacements per second=1000] [x64|x86|both=both]
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${PELO_BUILD_DIR:-$root/build}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/../../bench/common.sh"
 keys=${1:-100000}
 rate=${2:-1000}
 case ${3:-both} in
@@ -17,19 +16,10 @@ case ${3:-both} in
   *) echo "run.sh: unknown build '$3'" >&2; exit 2 ;;
 esac
 
-source "$root/scripts/xvfb.sh"
 status=0
 for kind in "${kinds[@]}"; do
-  case $kind in
-    x64) triple=x86_64-w64-mingw32 ;;
-    x86) triple=i686-w64-mingw32 ;;
-  esac
-  if [ ! -f "$build/$kind/build.ninja" ]; then
-    cmake -S "$root" -B "$build/$kind" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELO_WERROR=ON \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$triple.cmake" >/dev/null
-  fi
-  cmake --build "$build/$kind" --target PelohookTableStress >/dev/null
+  pelo_build "$kind" PelohookTableStress
   echo "== $kind"
-  (cd "$build/$kind/stress/hook" && "$root/scripts/wine-exec.sh" PelohookTableStress.exe "$keys" "$rate") || status=1
+  pelo_wine_run "$kind" stress/hook PelohookTableStress.exe "$keys" "$rate" || status=1
 done
 exit $status

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "Stopwatch.h"
 #include "WinTestSupport.h"
 #include "framework/UniqueHandle.h"
 #include "scheme/FangAnSlots.h"
@@ -139,14 +140,9 @@ std::string RunOperation(const std::string& op)
 
 int OperationMain(const std::string& op)
 {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
+    const pelo::bench::Stopwatch running;
     const std::string result = RunOperation(op);
-    ::QueryPerformanceCounter(&end);
-    const long long ms = (end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+    const auto ms = static_cast<long long>(running.Milliseconds());
     const std::string text = result + "\n" + std::to_string(ms) + "\n";
     const pelo::UniqueFile file(::CreateFileW(
         L"result.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

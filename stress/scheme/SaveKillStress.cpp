@@ -13,6 +13,7 @@
 
 #include "SaveKiller.h"
 #include "SaveLoopSchemes.h"
+#include "Stopwatch.h"
 #include "WinTestSupport.h"
 #include "scheme/FangAnSlots.h"
 
@@ -31,17 +32,13 @@ unsigned MeasureOneSave()
         record.SetKeyTChar(i, 1, entry.tchar2);
     }
     constexpr int kSaves = 100;
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER start;
-    LARGE_INTEGER end;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
+    const pelo::bench::Stopwatch saving;
     for (int i = 0; i < kSaves; ++i) {
         record.SaveFangAnFile(L".\\fangan\\measure.kmf");
     }
-    ::QueryPerformanceCounter(&end);
+    const double seconds = saving.Seconds();
     ::DeleteFileW(L".\\fangan\\measure.kmf");
-    return static_cast<unsigned>((end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart / kSaves);
+    return static_cast<unsigned>(seconds * 1000000 / kSaves);
 }
 
 bool Contains(const std::vector<std::wstring>& names, const wchar_t* name)

@@ -18,21 +18,17 @@
 #
 # Builds what it needs into $PELO_BUILD_DIR (default build/). The Windows runs use Wine on a
 # virtual display.
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${PELO_BUILD_DIR:-$root/build}
+# shellcheck source=bench/common.sh
+source "$(dirname "$0")/../../bench/common.sh"
 what=${1:?usage: stress/scheme/run.sh kill [KILLS] [x64|x86] | hostile [x64|x86] | fuzz [RUNS]}
 shift
 
 windows() { # kind target args...
   local kind=$1 target=$2
   shift 2
-  bash "$root/scripts/build.sh" "$kind" >/dev/null
-  cmake --build "$build/$kind" --target "$target" >/dev/null
-  source "$root/scripts/xvfb.sh"
-  cd "$build/$kind/stress/scheme"
+  pelo_build "$kind" "$target"
   local status=0
-  "$root/scripts/wine-exec.sh" "./$target.exe" "$@" || status=$?
+  pelo_wine_run "$kind" stress/scheme "./$target.exe" "$@" || status=$?
   # Wine's background processes would outlive the virtual display.
   WINEPREFIX=$build/$kind/wineprefix wineserver -k 2>/dev/null || true
   return $status
