@@ -72,11 +72,19 @@ protected:
         EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
-    // The settings command from the menu; the dialog once it is shown.
-    static HWND OpenSettings(RunningPelo& pelo)
+    // The settings command from the menu: the dialog once it is shown, and its key-map page.
+    static bool OpenSettings(RunningPelo& pelo, HWND& settings, HWND& page)
     {
         ::PostMessageW(pelo.Keyboard(), WM_COMMAND, kSettingsCommand, 0);
-        return pelo.WaitForWindow(kSettingsCaption);
+        settings = pelo.WaitForWindow(kSettingsCaption);
+        page = settings ? PageWith(settings, kCombo) : nullptr;
+        return page != nullptr;
+    }
+
+    // Starts the program and opens the settings dialog.
+    bool StartAndOpenSettings(RunningPelo& pelo, HWND& settings, HWND& page)
+    {
+        return Start(pelo) && OpenSettings(pelo, settings, page);
     }
 
     // The page of the settings dialog that holds this control.
@@ -155,12 +163,10 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
 
     // Chosen twice in a row: one dialog (the second command comes before the first is shown).
     ::PostMessageW(keyboard, WM_COMMAND, kSettingsCommand, 0);
-    HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(OpenSettings(pelo, settings, page));
     EXPECT_EQ(pelo.Windows(kSettingsCaption).size(), 1u);
     EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 2);
-    HWND page = PageWith(settings, kCombo);
-    ASSERT_NE(page, nullptr);
     EXPECT_TRUE(::IsWindowVisible(page));
 
     // Character one of A; a second character does not fit.
@@ -191,9 +197,7 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
     EXPECT_EQ(target.Chars(), u"\u0436");
 
     // Another scheme browsed and edited: saved to its own file, never typed.
-    settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
-    page = PageWith(settings, kCombo);
+    ASSERT_TRUE(OpenSettings(pelo, settings, page));
     ASSERT_TRUE(ChooseEntry(::GetDlgItem(page, kCombo), 1));
     Click(::GetDlgItem(page, kKeyA));
     ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar1)) == L"\u00E4"; }));
@@ -215,10 +219,8 @@ TEST_F(SettingsTest, SchemeSwitchedWithUnsavedEdits_CancelNoAndYes_SavedCurrentS
     TypingTarget target;
     ASSERT_TRUE(target.Ready());
     RunningPelo pelo(folder);
-    ASSERT_NE(Start(pelo), nullptr);
-    const HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
-    const HWND page = PageWith(settings, kCombo);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
     const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
                tchar1 = ::GetDlgItem(page, kTChar1);
     const std::vector<std::uint8_t> slotOne = folder.ReadBytes(kSchemeFiles[0]);
@@ -294,10 +296,8 @@ TEST_F(SettingsTest, RenamedAndMadeCurrent_WrittenAtOnceAndKeptAfterCancel)
     TypingTarget target;
     ASSERT_TRUE(target.Ready());
     RunningPelo pelo(folder);
-    ASSERT_NE(Start(pelo), nullptr);
-    const HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
-    const HWND page = PageWith(settings, kCombo);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
     const HWND combo = ::GetDlgItem(page, kCombo);
     ASSERT_TRUE(ChooseEntry(combo, 2));
     Click(::GetDlgItem(page, kKeyA));
@@ -371,8 +371,8 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     };
 
     // Esc at once: the focus is in the dialog itself, not in a page; the hotkey is registered again.
-    HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    HWND settings = nullptr, keyMapPage = nullptr;
+    ASSERT_TRUE(OpenSettings(pelo, settings, keyMapPage));
     EXPECT_EQ(FocusOf(settings), ::GetDlgItem(settings, kTabs));
     PressKeys({ VK_ESCAPE });
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
@@ -384,11 +384,10 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     }
     EXPECT_TRUE(held);
 
-    settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(OpenSettings(pelo, settings, keyMapPage));
     HWND page = showHotKeyPage(settings);
     ASSERT_NE(page, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(PageWith(settings, kCombo)));
+    EXPECT_FALSE(::IsWindowVisible(keyMapPage));
     const HWND control = ::GetDlgItem(page, kHotKey);
     EXPECT_EQ(::SendMessageW(control, HKM_GETHOTKEY, 0, 0), MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
     Click(::GetDlgItem(page, kDefaultHotKey));
@@ -404,8 +403,7 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(keyboard) != FALSE; }));
 
     // A combination that another program takes while the dialog is open.
-    settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(OpenSettings(pelo, settings, keyMapPage));
     page = showHotKeyPage(settings);
     ASSERT_NE(page, nullptr);
     Click(::GetDlgItem(page, kHotKey));
