@@ -153,6 +153,18 @@ int CKeyMapPage::SaveWorkingFangAn()
     return saved;
 }
 
+bool CKeyMapPage::PreTranslateMessage(MSG& msg)
+{
+    // A key button tells the page of a click by posting WM_KEYDOWN to it. That is no keystroke:
+    // the dialog manager would translate it into a character and press the button whose
+    // mnemonic it is, so it goes straight to the page.
+    if (msg.message == WM_KEYDOWN && msg.hwnd == Hwnd()) {
+        ::DispatchMessageW(&msg);
+        return true;
+    }
+    return Dialog::PreTranslateMessage(msg);
+}
+
 LRESULT CKeyMapPage::OnKeyDown(WPARAM wParam, LPARAM)
 {
     if (IsMappedKey(wParam)) {

@@ -35,6 +35,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override { } // Enter inside the page closes nothing
     void OnCancel() override { } // nor does Esc
+    bool PreTranslateMessage(MSG& msg) override;
 
 private:
     void ShowWorkingFangAn();

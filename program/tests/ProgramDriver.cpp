@@ -519,4 +519,13 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& rect)
     return pixels;
 }
 
+// ---- Settings editor helpers
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid)
+{
+    std::vector<HWND> windows = ProcessWindows(pid);
+    std::sort(windows.begin(), windows.end());
+    return windows;
+}
+
 } // namespace pelo::programtest

@@ -148,4 +148,9 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 }
 [[nodiscard]] RECT WindowRect(HWND window);
 
+// ---- Settings editor helpers
+
+// Every top-level window of the process, shown or not, sorted by handle.
+[[nodiscard]] std::vector<HWND> TopLevelWindowsOf(DWORD pid);
+
 } // namespace pelo::programtest

@@ -38,6 +38,42 @@ std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1 = u'\u03
     return bytes;
 }
 
+// The editor's key buttons in layout order: control id and key character.
+struct EditorKey {
+    int id;
+    char16_t keyChar;
+};
+std::vector<EditorKey> EditorKeys()
+{
+    std::vector<EditorKey> keys;
+    int id = 1012;
+    for (const char* row : { "1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM" }) {
+        if (*row == 'Z') {
+            id = 1042; // 1041 is not used
+        }
+        for (const char* key = row; *key; ++key) {
+            keys.push_back({ id++, static_cast<char16_t>(*key) });
+        }
+    }
+    return keys;
+}
+
+// Waits until the program has handled what was posted to it before now: a text limit posted to
+// the edit is handled after those messages. (The page sets the limit again whenever it fills it.)
+bool HandledPosted(HWND edit)
+{
+    static WPARAM token = 100;
+    const WPARAM limit = ++token;
+    return ::PostMessageW(edit, EM_SETLIMITTEXT, limit, 0) && WaitUntil([&] {
+        return static_cast<WPARAM>(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0)) == limit;
+    });
+}
+
+std::wstring Wide(char16_t unit)
+{
+    return std::wstring(1, static_cast<wchar_t>(unit));
+}
+
 // The pixels of a window once it has been painted: more than one colour, and the same twice.
 std::vector<std::uint32_t> PaintedPixels(const RECT& rect)
 {
@@ -425,4 +461,39 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     ::UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_FG", -1), HOTKEYF_CONTROL | HOTKEYF_SHIFT);
     EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'K');
+}
+
+TEST_F(SettingsTest, EditorKeyClicked_SelectsOnlyThatKey_EveryOneOfTheThirtySix)
+{
+    RunningPelo pelo(folder);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
+    const HWND keyText = ::GetDlgItem(page, kKeyText), tchar1 = ::GetDlgItem(page, kTChar1),
+               tchar2 = ::GetDlgItem(page, kTChar2);
+    ASSERT_TRUE(HandledPosted(keyText));
+    const std::vector<HWND> windows = TopLevelWindowsOf(pelo.ProcessId());
+    const std::vector<std::uint8_t> config = folder.ReadBytes(L"config.ini");
+
+    for (const EditorKey& key : EditorKeys()) {
+        SCOPED_TRACE(std::string("key ") + static_cast<char>(key.keyChar));
+        const HWND button = ::GetDlgItem(page, key.id);
+        Click(button);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(keyText) == Wide(key.keyChar); }));
+        // A character the click might have become has been handled by now.
+        ASSERT_TRUE(HandledPosted(keyText));
+        const KeyTCharPair chars = pelo::scheme::kDefaultKeyTable[KeyCharToIndex(key.keyChar)];
+        EXPECT_EQ(TextOf(tchar1), Wide(chars.tchar1));
+        EXPECT_EQ(TextOf(tchar2), Wide(chars.tchar2));
+        EXPECT_EQ(FocusOf(page), button) << "no label's mnemonic took the focus";
+        EXPECT_EQ(folder.ReadBytes(L"config.ini"), config);
+        const std::vector<HWND> now = TopLevelWindowsOf(pelo.ProcessId());
+        EXPECT_EQ(now, windows) << "no box or dialog opened";
+        // What a wrongly pressed button opened is closed, so that the keys after it are tried too.
+        for (HWND window : now) {
+            if (!std::binary_search(windows.begin(), windows.end(), window)) {
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            }
+        }
+        ASSERT_TRUE(WaitUntil([&] { return TopLevelWindowsOf(pelo.ProcessId()) == windows; }));
+    }
 }
