@@ -528,4 +528,25 @@ std::vector<HWND> TopLevelWindowsOf(DWORD pid)
     return windows;
 }
 
+ReadOnlyFile::ReadOnlyFile(std::wstring path)
+    : m_path(std::move(path))
+{
+    const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+    m_set = attributes != INVALID_FILE_ATTRIBUTES
+        && ::SetFileAttributesW(m_path.c_str(), attributes | FILE_ATTRIBUTE_READONLY)
+        && (::GetFileAttributesW(m_path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void ReadOnlyFile::Clear()
+{
+    if (!m_set) {
+        return;
+    }
+    m_set = false;
+    const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(m_path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+}
+
 } // namespace pelo::programtest

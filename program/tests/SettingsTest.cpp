@@ -178,6 +178,20 @@ protected:
 
     static int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
 
+    static std::wstring EntryText(HWND combo, int index)
+    {
+        wchar_t entry[32] = L"";
+        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+        return entry;
+    }
+
+    // The box that names a slot's key-map file that could not be saved.
+    std::wstring SaveFailure(int slot, const std::wstring& outcome) const
+    {
+        return L"无法保存键盘方案文件：\n" + folder.File(kSchemeFiles[slot - 1])
+            + L"\n\n文件可能是只读的，或磁盘已满。" + outcome;
+    }
+
     ProgramFolder folder;
     HWND m_lastClicked = nullptr;
     ULONGLONG m_lastClickTime = 0;
@@ -496,4 +510,71 @@ TEST_F(SettingsTest, EditorKeyClicked_SelectsOnlyThatKey_EveryOneOfTheThirtySix)
         }
         ASSERT_TRUE(WaitUntil([&] { return TopLevelWindowsOf(pelo.ProcessId()) == windows; }));
     }
+}
+
+TEST_F(SettingsTest, ReadOnlySlotFile_EverySaveSaysWhichFileAndKeepsTheEdits_SavedOnceWritable)
+{
+    RunningPelo pelo(folder);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
+    const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
+               tchar1 = ::GetDlgItem(page, kTChar1);
+    const std::vector<std::uint8_t> slotOne = folder.ReadBytes(kSchemeFiles[0]),
+                                    config = folder.ReadBytes(L"config.ini");
+    ASSERT_EQ(slotOne, SchemeBytes(u"方案一"));
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u03B1"; }));
+    ASSERT_TRUE(ReplaceChar(tchar1, u'\u0436')); // ж
+    ReadOnlyFile readOnly(folder.File(kSchemeFiles[0]));
+    ASSERT_TRUE(readOnly.Set());
+    const auto keptAsItWas = [&] {
+        return folder.ReadBytes(kSchemeFiles[0]) == slotOne && TextOf(keyText) == L"A"
+            && TextOf(tchar1) == L"\u0436";
+    };
+
+    // Saved on switching: the page stays on the edited scheme.
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDYES));
+    ASSERT_TRUE(Answer(pelo, SaveFailure(1, L"本页仍显示未保存的键盘方案，可以再试一次或不保存。"), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    EXPECT_TRUE(keptAsItWas());
+
+    // Saved to be made current: it is not made current.
+    Click(::GetDlgItem(page, kUseScheme));
+    ASSERT_TRUE(Answer(pelo, SaveFailure(1, L"本键盘方案没有设置为当前方案，修改仍保留在本页中。"), IDOK));
+    EXPECT_EQ(folder.ReadBytes(L"config.ini"), config);
+    EXPECT_TRUE(keptAsItWas());
+
+    // Renamed: the new name is not taken.
+    Click(::GetDlgItem(page, kRename));
+    const HWND rename = pelo.WaitForWindow(L"重命名方案 - Pelo");
+    ASSERT_NE(rename, nullptr);
+    Click(::GetDlgItem(rename, kNewName));
+    PressKeys({ VK_END });
+    TypeText(u"\u7532"); // 甲
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(rename, IDOK)) != FALSE; }));
+    Click(::GetDlgItem(rename, IDOK));
+    ASSERT_TRUE(Answer(pelo, SaveFailure(1, L"方案名没有更改。"), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(rename); }));
+    EXPECT_EQ(EntryText(combo, 0), L"方案一");
+    EXPECT_TRUE(keptAsItWas());
+
+    // Confirmed: the dialog stays open with the edit.
+    Click(::GetDlgItem(settings, IDOK));
+    const std::wstring notClosed
+        = SaveFailure(1, L"设置对话框没有关闭，修改仍保留，可以再试一次或取消修改。");
+    ASSERT_TRUE(Answer(pelo, notClosed, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !pelo.WaitForMessageBox(notClosed, 0); }));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(settings, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored); // the OK has been handled
+    EXPECT_TRUE(::IsWindowVisible(settings));
+    EXPECT_TRUE(keptAsItWas());
+
+    // Writable again: the same OK saves the edit.
+    readOnly.Clear();
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+    Close(pelo);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
 }
