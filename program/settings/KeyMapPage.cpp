@@ -40,6 +40,16 @@ std::wstring FullPath(const wchar_t* path)
     return length > 0 && length < MAX_PATH ? std::wstring(full, length) : std::wstring(path);
 }
 
+// Neither the file nor its folder is there (as opposed to there but not readable).
+bool IsMissing(const wchar_t* path)
+{
+    if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 } // namespace
 
 CKeyMapPage::CKeyMapPage()
@@ -260,6 +270,18 @@ void CKeyMapPage::OnSchemeChange()
             return;
         }
     }
+    // Into a copy first: a file that is there but cannot be read leaves the record as it was,
+    // and that table must not pass for the chosen slot's. The page then stays as it was, with
+    // any unsaved edits.
+    CKeyMapFangAn loaded(m_WorkingFangAn);
+    if (!loaded.LoadFangAnFile(path) && !IsMissing(path)) {
+        pelo::dialog::ShowMessageBox(MessageOwner(),
+            L"无法读取键盘方案文件：\n" + FullPath(path)
+                + L"\n\n文件可能正被其他程序使用，或没有读取权限。文件保持原样，本页仍显示原来的键盘方案。",
+            kCaption, MB_ICONEXCLAMATION);
+        stay();
+        return;
+    }
     m_bModified = 0;
     m_strKey.clear();
     m_strTChar1.clear();
@@ -268,7 +290,7 @@ void CKeyMapPage::OnSchemeChange()
     ReleaseSelectedKey();
 
     m_nSlot = selection + 1;
-    m_WorkingFangAn.LoadFangAnFile(path);
+    m_WorkingFangAn = loaded;
     m_WorkingFangAn.ReadFangAnName(path);
     char16_t name[FANGAN_NAME_UNITS + 1] = {};
     m_WorkingFangAn.GetFangAnName(name);

@@ -185,11 +185,16 @@ protected:
         return entry;
     }
 
-    // The box that names a slot's key-map file that could not be saved.
+    // The boxes that name a slot's key-map file that could not be saved or read.
     std::wstring SaveFailure(int slot, const std::wstring& outcome) const
     {
         return L"无法保存键盘方案文件：\n" + folder.File(kSchemeFiles[slot - 1])
             + L"\n\n文件可能是只读的，或磁盘已满。" + outcome;
+    }
+    std::wstring ReadFailure(int slot) const
+    {
+        return L"无法读取键盘方案文件：\n" + folder.File(kSchemeFiles[slot - 1])
+            + L"\n\n文件可能正被其他程序使用，或没有读取权限。文件保持原样，本页仍显示原来的键盘方案。";
     }
 
     ProgramFolder folder;
@@ -510,6 +515,57 @@ TEST_F(SettingsTest, EditorKeyClicked_SelectsOnlyThatKey_EveryOneOfTheThirtySix)
         }
         ASSERT_TRUE(WaitUntil([&] { return TopLevelWindowsOf(pelo.ProcessId()) == windows; }));
     }
+}
+
+TEST_F(SettingsTest, LockedSlotFile_SaidAndPreviousSchemeStays_FileUntouchedAndNeverMadeCurrent)
+{
+    const std::vector<std::uint8_t> german = SchemeBytes(u"德语", u'\u00E4', u'\u00C4'); // ä Ä
+    ASSERT_TRUE(folder.WriteBytes(kSchemeFiles[1], german));
+    RunningPelo pelo(folder);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
+    const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
+               tchar1 = ::GetDlgItem(page, kTChar1);
+    // Held by another program that lets nobody else open it.
+    pelo::UniqueFile lock(::CreateFileW(
+        folder.File(kSchemeFiles[1]).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+
+    // An unsaved edit of scheme one, then scheme two chosen and the edit given up.
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u03B1"; }));
+    ASSERT_TRUE(ReplaceChar(tchar1, u'\u0436')); // ж
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDNO));
+    ASSERT_TRUE(Answer(pelo, ReadFailure(2), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    EXPECT_EQ(EntryText(combo, 1), L"德语");
+    EXPECT_EQ(TextOf(keyText), L"A") << "scheme one is still shown, with its edit";
+    EXPECT_EQ(TextOf(tchar1), L"\u0436");
+
+    // What is made current is scheme one, under slot one.
+    Click(::GetDlgItem(page, kUseScheme));
+    ASSERT_TRUE(Answer(pelo, L"本键盘方案已保存，并设置为当前方案，退出设置对话框后即可使用。", IDOK));
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+
+    // Without edits the choice is refused the same way; once the file is free it is shown.
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, ReadFailure(2), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    lock.reset();
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[1]), german);
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 1 && TextOf(keyText).empty(); }));
+    Click(::GetDlgItem(page, kKeyA));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u00E4"; }));
+
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    Close(pelo);
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[1]), german);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
 }
 
 TEST_F(SettingsTest, ReadOnlySlotFile_EverySaveSaysWhichFileAndKeepsTheEdits_SavedOnceWritable)
