@@ -32,6 +32,24 @@ const wchar_t* SlotPath(int nSlot)
     return slot ? slot->szPath : nullptr;
 }
 
+// The file as the user finds it on disk, for messages.
+std::wstring FullPath(const wchar_t* path)
+{
+    wchar_t full[MAX_PATH] = L"";
+    const DWORD length = ::GetFullPathNameW(path, MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::wstring(full, length) : std::wstring(path);
+}
+
+// Neither the file nor its folder is there (as opposed to there but not readable).
+bool IsMissing(const wchar_t* path)
+{
+    if (::GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
 } // namespace
 
 CKeyMapPage::CKeyMapPage()
@@ -145,12 +163,37 @@ int CKeyMapPage::SaveWorkingFangAn()
     }
     m_WorkingFangAn.SetFangAnName(m_szFangAnNames[m_nSlot - 1]);
     const int saved = m_WorkingFangAn.SaveFangAnFile(path);
-    if (m_nSlot == g_nCurrentSlot) {
+    if (saved && m_nSlot == g_nCurrentSlot) {
         KeyTCharPair table[KEY_COUNT];
         m_WorkingFangAn.GetKeyTable(table);
         g_CurrentFangAn.SetKeyTable(table);
     }
     return saved;
+}
+
+bool CKeyMapPage::SaveWorkingFangAnOrWarn(const wchar_t* outcome)
+{
+    if (SaveWorkingFangAn()) {
+        return true;
+    }
+    const wchar_t* path = SlotPath(m_nSlot);
+    pelo::dialog::ShowMessageBox(MessageOwner(),
+        L"无法保存键盘方案文件：\n" + FullPath(path ? path : L"") + L"\n\n文件可能是只读的，或磁盘已满。"
+            + outcome,
+        kCaption, MB_ICONEXCLAMATION);
+    return false;
+}
+
+bool CKeyMapPage::PreTranslateMessage(MSG& msg)
+{
+    // A key button tells the page of a click by posting WM_KEYDOWN to it. That is no keystroke:
+    // the dialog manager would translate it into a character and press the button whose
+    // mnemonic it is, so it goes straight to the page.
+    if (msg.message == WM_KEYDOWN && msg.hwnd == Hwnd()) {
+        ::DispatchMessageW(&msg);
+        return true;
+    }
+    return Dialog::PreTranslateMessage(msg);
 }
 
 LRESULT CKeyMapPage::OnKeyDown(WPARAM wParam, LPARAM)
@@ -203,33 +246,51 @@ void CKeyMapPage::OnTCharChange(int which)
 
 void CKeyMapPage::OnSchemeChange()
 {
+    const int selection = static_cast<int>(::SendMessageW(m_ComboBox, CB_GETCURSEL, 0, 0));
+    const auto stay
+        = [this] { ::SendMessageW(m_ComboBox, CB_SETCURSEL, static_cast<WPARAM>(m_nSlot - 1), 0); };
+    const wchar_t* path = SlotPath(selection + 1);
+    if (!path) {
+        stay();
+        return;
+    }
     if (m_bModified) {
         const int answer = pelo::dialog::ShowMessageBox(MessageOwner(),
             L"当前键盘方案尚未保存，是否保存？\n\n是：保存。否：不保存。取消：返回未保存的键盘方案。",
             kCaption, MB_YESNOCANCEL | MB_ICONQUESTION);
         if (answer == IDYES) {
-            SaveWorkingFangAn();
+            if (!SaveWorkingFangAnOrWarn(L"本页仍显示未保存的键盘方案，可以再试一次或不保存。")) {
+                stay();
+                return;
+            }
+            m_bModified = 0;
         } else if (answer != IDNO) {
             // Cancel (or a box that could not be shown): back to the unsaved scheme as it was.
-            ::SendMessageW(m_ComboBox, CB_SETCURSEL, static_cast<WPARAM>(m_nSlot - 1), 0);
+            stay();
             return;
         }
-        m_bModified = 0;
     }
+    // Into a copy first: a file that is there but cannot be read leaves the record as it was,
+    // and that table must not pass for the chosen slot's. The page then stays as it was, with
+    // any unsaved edits.
+    CKeyMapFangAn loaded(m_WorkingFangAn);
+    if (!loaded.LoadFangAnFile(path) && !IsMissing(path)) {
+        pelo::dialog::ShowMessageBox(MessageOwner(),
+            L"无法读取键盘方案文件：\n" + FullPath(path)
+                + L"\n\n文件可能正被其他程序使用，或没有读取权限。文件保持原样，本页仍显示原来的键盘方案。",
+            kCaption, MB_ICONEXCLAMATION);
+        stay();
+        return;
+    }
+    m_bModified = 0;
     m_strKey.clear();
     m_strTChar1.clear();
     m_strTChar2.clear();
     UpdateData(false);
     ReleaseSelectedKey();
 
-    const int selection = static_cast<int>(::SendMessageW(m_ComboBox, CB_GETCURSEL, 0, 0));
-    const wchar_t* path = SlotPath(selection + 1);
-    if (!path) {
-        ::SendMessageW(m_ComboBox, CB_SETCURSEL, static_cast<WPARAM>(m_nSlot - 1), 0);
-        return;
-    }
     m_nSlot = selection + 1;
-    m_WorkingFangAn.LoadFangAnFile(path);
+    m_WorkingFangAn = loaded;
     m_WorkingFangAn.ReadFangAnName(path);
     char16_t name[FANGAN_NAME_UNITS + 1] = {};
     m_WorkingFangAn.GetFangAnName(name);
@@ -248,18 +309,27 @@ void CKeyMapPage::OnRename()
         return;
     }
     const std::size_t length = std::min<std::size_t>(dlg.m_strName.size(), FANGAN_NAME_UNITS);
+    char16_t previous[FANGAN_NAME_UNITS + 1];
+    std::copy(entry, entry + FANGAN_NAME_UNITS + 1, previous);
     std::fill(entry, entry + FANGAN_NAME_UNITS + 1, u'\0');
     std::copy(dlg.m_strName.begin(), dlg.m_strName.begin() + static_cast<std::ptrdiff_t>(length), entry);
+    // At once and with any unsaved key edits; the edits still count as unsaved. A name that
+    // could not be written is not taken: the file keeps the old one.
+    if (!SaveWorkingFangAnOrWarn(L"方案名没有更改。")) {
+        std::copy(previous, previous + FANGAN_NAME_UNITS + 1, entry);
+        m_WorkingFangAn.SetFangAnName(entry);
+        return;
+    }
     ReplaceComboEntry(m_nSlot - 1, entry);
-    // At once and with any unsaved key edits; the edits still count as unsaved.
-    SaveWorkingFangAn();
 }
 
 void CKeyMapPage::OnUseScheme()
 {
     std::wstring message;
     if (m_bModified) {
-        SaveWorkingFangAn();
+        if (!SaveWorkingFangAnOrWarn(L"本键盘方案没有设置为当前方案，修改仍保留在本页中。")) {
+            return;
+        }
         m_bModified = 0;
         message = L"本键盘方案已保存，";
     }

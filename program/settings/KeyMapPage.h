@@ -26,8 +26,12 @@ public:
     // Writes the working scheme under its name-table entry to its slot's key-map file; the
     // result is the save's (0 for a slot outside 1 to 5). A save into the current slot's file
     // also puts the saved table into the current scheme, so that the program, which writes the
-    // current scheme back at exit, never overwrites the saved edits with an older table.
+    // current scheme back at exit, never overwrites the saved edits with an older table; a failed
+    // save leaves the current scheme alone.
     int SaveWorkingFangAn();
+    // The same save; when it fails, a box names the file and ends with `outcome`, what became of
+    // the action that wanted the save. The page keeps its edits either way.
+    bool SaveWorkingFangAnOrWarn(const wchar_t* outcome);
 
     std::wstring TooLongMessage(int maxChars) const override;
 
@@ -35,6 +39,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override { } // Enter inside the page closes nothing
     void OnCancel() override { } // nor does Esc
+    bool PreTranslateMessage(MSG& msg) override;
 
 private:
     void ShowWorkingFangAn();

@@ -104,9 +104,12 @@ LRESULT CSettingsDlg::OnTabChange(NMHDR*)
 
 void CSettingsDlg::OnOK()
 {
-    if (m_KeyMapPage.Hwnd() && m_KeyMapPage.IsModified()) {
-        // Into the current scheme too when the page shows the current slot (the save does that).
-        m_KeyMapPage.SaveWorkingFangAn();
+    // Into the current scheme too when the page shows the current slot (the save does that). A
+    // failed save keeps the dialog open with the edits, to be tried again or cancelled.
+    if (m_KeyMapPage.Hwnd() && m_KeyMapPage.IsModified()
+        && !m_KeyMapPage.SaveWorkingFangAnOrWarn(
+            L"设置对话框没有关闭，修改仍保留，可以再试一次或取消修改。")) {
+        return;
     }
     if (m_HotKeyPage.Hwnd()) {
         g_HotKeySetting.SetFromHotKeyCtrl(m_HotKeyPage.HotKeyCtrl());

@@ -525,4 +525,34 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& rect)
     return pixels;
 }
 
+// ---- Settings editor helpers
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid)
+{
+    std::vector<HWND> windows = ProcessWindows(pid);
+    std::sort(windows.begin(), windows.end());
+    return windows;
+}
+
+ReadOnlyFile::ReadOnlyFile(std::wstring path)
+    : m_path(std::move(path))
+{
+    const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+    m_set = attributes != INVALID_FILE_ATTRIBUTES
+        && ::SetFileAttributesW(m_path.c_str(), attributes | FILE_ATTRIBUTE_READONLY)
+        && (::GetFileAttributesW(m_path.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+void ReadOnlyFile::Clear()
+{
+    if (!m_set) {
+        return;
+    }
+    m_set = false;
+    const DWORD attributes = ::GetFileAttributesW(m_path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        ::SetFileAttributesW(m_path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+}
+
 } // namespace pelo::programtest

@@ -149,4 +149,24 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 }
 [[nodiscard]] RECT WindowRect(HWND window);
 
+// ---- Settings editor helpers
+
+// Every top-level window of the process, shown or not, sorted by handle.
+[[nodiscard]] std::vector<HWND> TopLevelWindowsOf(DWORD pid);
+// A file made read-only, until Clear or the end of the object.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(std::wstring path);
+    ~ReadOnlyFile() { Clear(); }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+    [[nodiscard]] bool Set() const { return m_set; }
+    void Clear();
+
+private:
+    std::wstring m_path;
+    bool m_set = false;
+};
+
 } // namespace pelo::programtest

@@ -38,6 +38,42 @@ std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1 = u'\u03
     return bytes;
 }
 
+// The editor's key buttons in layout order: control id and key character.
+struct EditorKey {
+    int id;
+    char16_t keyChar;
+};
+std::vector<EditorKey> EditorKeys()
+{
+    std::vector<EditorKey> keys;
+    int id = 1012;
+    for (const char* row : { "1234567890", "QWERTYUIOP", "ASDFGHJKL", "ZXCVBNM" }) {
+        if (*row == 'Z') {
+            id = 1042; // 1041 is not used
+        }
+        for (const char* key = row; *key; ++key) {
+            keys.push_back({ id++, static_cast<char16_t>(*key) });
+        }
+    }
+    return keys;
+}
+
+// Waits until the program has handled what was posted to it before now: a text limit posted to
+// the edit is handled after those messages. (The page sets the limit again whenever it fills it.)
+bool HandledPosted(HWND edit)
+{
+    static WPARAM token = 100;
+    const WPARAM limit = ++token;
+    return ::PostMessageW(edit, EM_SETLIMITTEXT, limit, 0) && WaitUntil([&] {
+        return static_cast<WPARAM>(::SendMessageW(edit, EM_GETLIMITTEXT, 0, 0)) == limit;
+    });
+}
+
+std::wstring Wide(char16_t unit)
+{
+    return std::wstring(1, static_cast<wchar_t>(unit));
+}
+
 // The pixels of a window once it has been painted: more than one colour, and the same twice.
 std::vector<std::uint32_t> PaintedPixels(const RECT& rect)
 {
@@ -72,11 +108,19 @@ protected:
         EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
-    // The settings command from the menu; the dialog once it is shown.
-    static HWND OpenSettings(RunningPelo& pelo)
+    // The settings command from the menu: the dialog once it is shown, and its key-map page.
+    static bool OpenSettings(RunningPelo& pelo, HWND& settings, HWND& page)
     {
         ::PostMessageW(pelo.Keyboard(), WM_COMMAND, kSettingsCommand, 0);
-        return pelo.WaitForWindow(kSettingsCaption);
+        settings = pelo.WaitForWindow(kSettingsCaption);
+        page = settings ? PageWith(settings, kCombo) : nullptr;
+        return page != nullptr;
+    }
+
+    // Starts the program and opens the settings dialog.
+    bool StartAndOpenSettings(RunningPelo& pelo, HWND& settings, HWND& page)
+    {
+        return Start(pelo) && OpenSettings(pelo, settings, page);
     }
 
     // The settings command goes on once its dialog has gone (the hotkey, the keys, the hook): the
@@ -143,6 +187,25 @@ protected:
 
     static int Selection(HWND combo) { return static_cast<int>(::SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
 
+    static std::wstring EntryText(HWND combo, int index)
+    {
+        wchar_t entry[32] = L"";
+        ::SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(entry));
+        return entry;
+    }
+
+    // The boxes that name a slot's key-map file that could not be saved or read.
+    std::wstring SaveFailure(int slot, const std::wstring& outcome) const
+    {
+        return L"无法保存键盘方案文件：\n" + folder.File(kSchemeFiles[slot - 1])
+            + L"\n\n文件可能是只读的，或磁盘已满。" + outcome;
+    }
+    std::wstring ReadFailure(int slot) const
+    {
+        return L"无法读取键盘方案文件：\n" + folder.File(kSchemeFiles[slot - 1])
+            + L"\n\n文件可能正被其他程序使用，或没有读取权限。文件保持原样，本页仍显示原来的键盘方案。";
+    }
+
     ProgramFolder folder;
     HWND m_lastClicked = nullptr;
     ULONGLONG m_lastClickTime = 0;
@@ -164,12 +227,10 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
 
     // Chosen twice in a row: one dialog (the second command comes before the first is shown).
     ::PostMessageW(keyboard, WM_COMMAND, kSettingsCommand, 0);
-    HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(OpenSettings(pelo, settings, page));
     EXPECT_EQ(pelo.Windows(kSettingsCaption).size(), 1u);
     EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 2);
-    HWND page = PageWith(settings, kCombo);
-    ASSERT_NE(page, nullptr);
     EXPECT_TRUE(::IsWindowVisible(page));
 
     // Character one of A; a second character does not fit.
@@ -200,9 +261,7 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
     EXPECT_EQ(target.Chars(), u"\u0436");
 
     // Another scheme browsed and edited: saved to its own file, never typed.
-    settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
-    page = PageWith(settings, kCombo);
+    ASSERT_TRUE(OpenSettings(pelo, settings, page));
     ASSERT_TRUE(ChooseEntry(::GetDlgItem(page, kCombo), 1));
     Click(::GetDlgItem(page, kKeyA));
     ASSERT_TRUE(WaitUntil([&] { return TextOf(::GetDlgItem(page, kTChar1)) == L"\u00E4"; }));
@@ -224,10 +283,8 @@ TEST_F(SettingsTest, SchemeSwitchedWithUnsavedEdits_CancelNoAndYes_SavedCurrentS
     TypingTarget target;
     ASSERT_TRUE(target.Ready());
     RunningPelo pelo(folder);
-    ASSERT_NE(Start(pelo), nullptr);
-    const HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
-    const HWND page = PageWith(settings, kCombo);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
     const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
                tchar1 = ::GetDlgItem(page, kTChar1);
     const std::vector<std::uint8_t> slotOne = folder.ReadBytes(kSchemeFiles[0]);
@@ -303,10 +360,8 @@ TEST_F(SettingsTest, RenamedAndMadeCurrent_WrittenAtOnceAndKeptAfterCancel)
     TypingTarget target;
     ASSERT_TRUE(target.Ready());
     RunningPelo pelo(folder);
-    ASSERT_NE(Start(pelo), nullptr);
-    const HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
-    const HWND page = PageWith(settings, kCombo);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
     const HWND combo = ::GetDlgItem(page, kCombo);
     ASSERT_TRUE(ChooseEntry(combo, 2));
     Click(::GetDlgItem(page, kKeyA));
@@ -380,8 +435,8 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     };
 
     // Esc at once: the focus is in the dialog itself, not in a page; the hotkey is registered again.
-    HWND settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    HWND settings = nullptr, keyMapPage = nullptr;
+    ASSERT_TRUE(OpenSettings(pelo, settings, keyMapPage));
     EXPECT_EQ(FocusOf(settings), ::GetDlgItem(settings, kTabs));
     PressKeys({ VK_ESCAPE });
     ASSERT_TRUE(SettingsClosed(pelo, settings));
@@ -393,11 +448,10 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     }
     EXPECT_TRUE(held);
 
-    settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(OpenSettings(pelo, settings, keyMapPage));
     HWND page = showHotKeyPage(settings);
     ASSERT_NE(page, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(PageWith(settings, kCombo)));
+    EXPECT_FALSE(::IsWindowVisible(keyMapPage));
     const HWND control = ::GetDlgItem(page, kHotKey);
     EXPECT_EQ(::SendMessageW(control, HKM_GETHOTKEY, 0, 0), MAKEWORD('J', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
     Click(::GetDlgItem(page, kDefaultHotKey));
@@ -413,8 +467,7 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     EXPECT_TRUE(WaitUntil([&] { return ::IsWindowVisible(keyboard) != FALSE; }));
 
     // A combination that another program takes while the dialog is open.
-    settings = OpenSettings(pelo);
-    ASSERT_NE(settings, nullptr);
+    ASSERT_TRUE(OpenSettings(pelo, settings, keyMapPage));
     page = showHotKeyPage(settings);
     ASSERT_NE(page, nullptr);
     Click(::GetDlgItem(page, kHotKey));
@@ -436,4 +489,157 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     ::UnregisterHotKey(nullptr, 1);
     EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_FG", -1), HOTKEYF_CONTROL | HOTKEYF_SHIFT);
     EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'K');
+}
+
+TEST_F(SettingsTest, EditorKeyClicked_SelectsOnlyThatKey_EveryOneOfTheThirtySix)
+{
+    RunningPelo pelo(folder);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
+    const HWND keyText = ::GetDlgItem(page, kKeyText), tchar1 = ::GetDlgItem(page, kTChar1),
+               tchar2 = ::GetDlgItem(page, kTChar2);
+    ASSERT_TRUE(HandledPosted(keyText));
+    const std::vector<HWND> windows = TopLevelWindowsOf(pelo.ProcessId());
+    const std::vector<std::uint8_t> config = folder.ReadBytes(L"config.ini");
+
+    for (const EditorKey& key : EditorKeys()) {
+        SCOPED_TRACE(std::string("key ") + static_cast<char>(key.keyChar));
+        const HWND button = ::GetDlgItem(page, key.id);
+        Click(button);
+        ASSERT_TRUE(WaitUntil([&] { return TextOf(keyText) == Wide(key.keyChar); }));
+        // A character the click might have become has been handled by now.
+        ASSERT_TRUE(HandledPosted(keyText));
+        const KeyTCharPair chars = pelo::scheme::kDefaultKeyTable[KeyCharToIndex(key.keyChar)];
+        EXPECT_EQ(TextOf(tchar1), Wide(chars.tchar1));
+        EXPECT_EQ(TextOf(tchar2), Wide(chars.tchar2));
+        EXPECT_EQ(FocusOf(page), button) << "no label's mnemonic took the focus";
+        EXPECT_EQ(folder.ReadBytes(L"config.ini"), config);
+        const std::vector<HWND> now = TopLevelWindowsOf(pelo.ProcessId());
+        EXPECT_EQ(now, windows) << "no box or dialog opened";
+        // What a wrongly pressed button opened is closed, so that the keys after it are tried too.
+        for (HWND window : now) {
+            if (!std::binary_search(windows.begin(), windows.end(), window)) {
+                ::PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+            }
+        }
+        ASSERT_TRUE(WaitUntil([&] { return TopLevelWindowsOf(pelo.ProcessId()) == windows; }));
+    }
+}
+
+TEST_F(SettingsTest, LockedSlotFile_SaidAndPreviousSchemeStays_FileUntouchedAndNeverMadeCurrent)
+{
+    const std::vector<std::uint8_t> german = SchemeBytes(u"德语", u'\u00E4', u'\u00C4'); // ä Ä
+    ASSERT_TRUE(folder.WriteBytes(kSchemeFiles[1], german));
+    RunningPelo pelo(folder);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
+    const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
+               tchar1 = ::GetDlgItem(page, kTChar1);
+    // Held by another program that lets nobody else open it.
+    pelo::UniqueFile lock(::CreateFileW(
+        folder.File(kSchemeFiles[1]).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+
+    // An unsaved edit of scheme one, then scheme two chosen and the edit given up.
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u03B1"; }));
+    ASSERT_TRUE(ReplaceChar(tchar1, u'\u0436')); // ж
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDNO));
+    ASSERT_TRUE(Answer(pelo, ReadFailure(2), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    EXPECT_EQ(EntryText(combo, 1), L"德语");
+    EXPECT_EQ(TextOf(keyText), L"A") << "scheme one is still shown, with its edit";
+    EXPECT_EQ(TextOf(tchar1), L"\u0436");
+
+    // What is made current is scheme one, under slot one.
+    Click(::GetDlgItem(page, kUseScheme));
+    ASSERT_TRUE(Answer(pelo, L"本键盘方案已保存，并设置为当前方案，退出设置对话框后即可使用。", IDOK));
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+
+    // Without edits the choice is refused the same way; once the file is free it is shown.
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, ReadFailure(2), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    lock.reset();
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[1]), german);
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 1 && TextOf(keyText).empty(); }));
+    Click(::GetDlgItem(page, kKeyA));
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u00E4"; }));
+
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    Close(pelo);
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[1]), german);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+}
+
+TEST_F(SettingsTest, ReadOnlySlotFile_EverySaveSaysWhichFileAndKeepsTheEdits_SavedOnceWritable)
+{
+    RunningPelo pelo(folder);
+    HWND settings = nullptr, page = nullptr;
+    ASSERT_TRUE(StartAndOpenSettings(pelo, settings, page));
+    const HWND combo = ::GetDlgItem(page, kCombo), keyText = ::GetDlgItem(page, kKeyText),
+               tchar1 = ::GetDlgItem(page, kTChar1);
+    const std::vector<std::uint8_t> slotOne = folder.ReadBytes(kSchemeFiles[0]),
+                                    config = folder.ReadBytes(L"config.ini");
+    ASSERT_EQ(slotOne, SchemeBytes(u"方案一"));
+    Click(::GetDlgItem(page, kKeyA));
+    ASSERT_TRUE(WaitUntil([&] { return TextOf(tchar1) == L"\u03B1"; }));
+    ASSERT_TRUE(ReplaceChar(tchar1, u'\u0436')); // ж
+    ReadOnlyFile readOnly(folder.File(kSchemeFiles[0]));
+    ASSERT_TRUE(readOnly.Set());
+    const auto keptAsItWas = [&] {
+        return folder.ReadBytes(kSchemeFiles[0]) == slotOne && TextOf(keyText) == L"A"
+            && TextOf(tchar1) == L"\u0436";
+    };
+
+    // Saved on switching: the page stays on the edited scheme.
+    ASSERT_TRUE(ChooseEntry(combo, 1));
+    ASSERT_TRUE(Answer(pelo, kQuestion, IDYES));
+    ASSERT_TRUE(Answer(pelo, SaveFailure(1, L"本页仍显示未保存的键盘方案，可以再试一次或不保存。"), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return Selection(combo) == 0; }));
+    EXPECT_TRUE(keptAsItWas());
+
+    // Saved to be made current: it is not made current.
+    Click(::GetDlgItem(page, kUseScheme));
+    ASSERT_TRUE(Answer(pelo, SaveFailure(1, L"本键盘方案没有设置为当前方案，修改仍保留在本页中。"), IDOK));
+    EXPECT_EQ(folder.ReadBytes(L"config.ini"), config);
+    EXPECT_TRUE(keptAsItWas());
+
+    // Renamed: the new name is not taken.
+    Click(::GetDlgItem(page, kRename));
+    const HWND rename = pelo.WaitForWindow(L"重命名方案 - Pelo");
+    ASSERT_NE(rename, nullptr);
+    Click(::GetDlgItem(rename, kNewName));
+    PressKeys({ VK_END });
+    TypeText(u"\u7532"); // 甲
+    ASSERT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(::GetDlgItem(rename, IDOK)) != FALSE; }));
+    Click(::GetDlgItem(rename, IDOK));
+    ASSERT_TRUE(Answer(pelo, SaveFailure(1, L"方案名没有更改。"), IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(rename); }));
+    EXPECT_EQ(EntryText(combo, 0), L"方案一");
+    EXPECT_TRUE(keptAsItWas());
+
+    // Confirmed: the dialog stays open with the edit.
+    Click(::GetDlgItem(settings, IDOK));
+    const std::wstring notClosed
+        = SaveFailure(1, L"设置对话框没有关闭，修改仍保留，可以再试一次或取消修改。");
+    ASSERT_TRUE(Answer(pelo, notClosed, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !pelo.WaitForMessageBox(notClosed, 0); }));
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(settings, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &ignored); // the OK has been handled
+    EXPECT_TRUE(::IsWindowVisible(settings));
+    EXPECT_TRUE(keptAsItWas());
+
+    // Writable again: the same OK saves the edit.
+    readOnly.Clear();
+    Click(::GetDlgItem(settings, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
+    Close(pelo);
+    EXPECT_EQ(folder.ReadBytes(kSchemeFiles[0]), SchemeBytes(u"方案一", u'\u0436'));
 }
