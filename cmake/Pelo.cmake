@@ -28,8 +28,8 @@ function(pelo_target_defaults target)
   endif()
 endfunction()
 
-# pelo_add_gtest(target [SOURCES ...] [LIBS ...] [TIMEOUT seconds] [SHARDS n] [COST n]): the one way
-# to declare a GoogleTest program. With SOURCES the program is created here; it runs in this binary
+# pelo_add_gtest(target [SOURCES ...] [LIBS ...] [TIMEOUT seconds] [SHARDS n] [COST n]
+#                [RUN_COMMAND_FONTS]): the one way to declare a GoogleTest program. With SOURCES the program is created here; it runs in this binary
 # folder.
 # Natively each case is a ctest test of its own. A Windows test program runs under Wine as one
 # process for all its cases (or one per shard with SHARDS n: gtest's own sharding, each case in
@@ -37,9 +37,10 @@ endfunction()
 # seconds (300 unless given); each case's result is written to test-results/<test>.xml in the build
 # folder. Each such test takes one lane: a virtual display, a wineserver and a prefix of its own
 # (scripts/wine-exec.sh), so no two of them share a desktop, a registry or a hook. COST, when given,
-# starts the longer tests first.
+# starts the longer tests first. RUN_COMMAND_FONTS runs the program in a copy of that prefix that
+# has the run command's fonts (scripts/wine-cjk-fonts.sh).
 function(pelo_add_gtest target)
-  cmake_parse_arguments(T "" "TIMEOUT;SHARDS;COST" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "RUN_COMMAND_FONTS" "TIMEOUT;SHARDS;COST" "SOURCES;LIBS" ${ARGN})
   if(T_UNPARSED_ARGUMENTS)
     message(FATAL_ERROR "pelo_add_gtest(${target}): unexpected arguments ${T_UNPARSED_ARGUMENTS}")
   endif()
@@ -63,10 +64,13 @@ function(pelo_add_gtest target)
   foreach(shard RANGE ${last})
     set(name ${PELO_ARCH}.${target})
     set(env "")
+    if(T_RUN_COMMAND_FONTS)
+      set(env "PELO_PREFIX_FONTS=1")
+    endif()
     if(T_SHARDS GREATER 1)
       math(EXPR number "${shard} + 1")
       string(APPEND name ".${number}of${T_SHARDS}")
-      set(env "GTEST_TOTAL_SHARDS=${T_SHARDS};GTEST_SHARD_INDEX=${shard}")
+      list(APPEND env "GTEST_TOTAL_SHARDS=${T_SHARDS}" "GTEST_SHARD_INDEX=${shard}")
     endif()
     # The program runs under Wine, which reads the result path as a Windows path.
     add_test(NAME ${name} COMMAND ${target} --gtest_output=xml:Z:${PELO_TEST_RESULTS}/${name}.xml

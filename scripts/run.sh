@@ -49,27 +49,16 @@ fi
 export WINEPREFIX=$build/run-wineprefix WINEDEBUG=${WINEDEBUG:--all}
 # Chinese text in this prefix (the tests' prefixes keep Wine's own fonts, which their pictures
 # are measured against): the dialogs' Chinese font and the key buttons' fonts fall back to the
-# CJK font the install step adds. regedit reads UTF-16 with a byte-order mark.
-cjk_fonts() {
-  [ -f "$WINEPREFIX/.pelo-cjk-fonts" ] && return 0
-  local reg=$WINEPREFIX/cjk-fonts.reg
-  python3 -c 'import sys; t = open(sys.argv[1], encoding="utf-8").read().replace("\n", "\r\n")
-open(sys.argv[2], "wb").write(b"\xff\xfe" + t.encode("utf-16-le"))' scripts/wine-cjk-fonts.reg "$reg"
-  /usr/lib/wine/wine64 regedit /s "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
-  wineserver -w
-  touch "$WINEPREFIX/.pelo-cjk-fonts"
-}
+# CJK font the install step adds.
 
 if [ -n "${DISPLAY:-}" ] && [ -z "$screenshot" ]; then
-  scripts/wine-prefix.sh "$WINEPREFIX"
-  cjk_fonts
+  scripts/wine-cjk-fonts.sh "$WINEPREFIX"
   cd "$stage" && exec wine Pelo.exe
 fi
 
 unset DISPLAY
 source scripts/xvfb.sh
-scripts/wine-prefix.sh "$WINEPREFIX"
-cjk_fonts
+scripts/wine-cjk-fonts.sh "$WINEPREFIX"
 (cd "$stage" && exec wine Pelo.exe </dev/null >/dev/null 2>&1) &
 pelo=$!
 sleep "${PELO_SCREENSHOT_DELAY:-8}"

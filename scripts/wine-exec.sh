@@ -5,6 +5,7 @@
 # no other test shares its desktop, registry or hooks meanwhile. Otherwise the program runs in the
 # prefix of the build folder it belongs to (the nearest folder above the current one that holds
 # CMakeCache.txt, or WINEPREFIX), on DISPLAY. Creates the prefix on first use.
+# With PELO_PREFIX_FONTS=1 the program runs in a copy of that prefix with the run command's fonts.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${WINEPREFIX:-}" ]; then
@@ -28,4 +29,11 @@ if [ -z "${DISPLAY:-}" ]; then
   exit 2
 fi
 "$here/wine-prefix.sh" "$WINEPREFIX"
+if [ "${PELO_PREFIX_FONTS:-}" = 1 ]; then
+  template=$WINEPREFIX
+  export WINEPREFIX=$WINEPREFIX-fonts
+  "$here/wine-prefix.sh" "$WINEPREFIX" --copy-of "$template"
+  "$here/wine-cjk-fonts.sh" "$WINEPREFIX" </dev/null >/dev/null 2>&1
+  "$here/wine-prefix.sh" "$WINEPREFIX" --start
+fi
 exec wine "$@"

@@ -20,9 +20,7 @@ pelo_lanes_start() {
     mkdir -p "$PELO_LANES/$lane"
     echo "$display" > "$PELO_LANES/$lane/display"
   done
-  # One prefix made by Wine per architecture; the lanes' prefixes are copies of it whose files
-  # share the template's storage (the registry, which the wineserver rewrites by replacing the
-  # file, and the users' folders are copied outright).
+  # One prefix made by Wine per architecture; the lanes' prefixes are copies of it.
   for kind in "${kinds[@]}"; do
     [ -f "$build/$kind/CMakeCache.txt" ] || continue
     template=$build/$kind/wineprefix
@@ -38,13 +36,7 @@ pelo_lanes_start() {
     for lane in $(seq 0 $((count - 1))); do
       prefix=$build/$kind/wineprefix-lane$lane
       WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-      if [ ! -f "$prefix/.pelo-ready" ]; then
-        rm -rf "$prefix"
-        cp -al "$template" "$prefix"
-        rm -rf "$prefix/drive_c/users" "$prefix"/*.reg
-        cp -a "$template/drive_c/users" "$prefix/drive_c/users"
-        cp -a "$template"/*.reg "$prefix/"
-      fi
+      scripts/wine-prefix.sh "$prefix" --copy-of "$template"
       DISPLAY=$(cat "$PELO_LANES/$lane/display") scripts/wine-prefix.sh "$prefix" --start
     done
   done

@@ -25,6 +25,38 @@ LPARAM At(int x, int y)
     return MAKELPARAM(x, y);
 }
 
+void MouseInput(DWORD flags, int x = 0, int y = 0)
+{
+    INPUT input {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    if (flags & MOUSEEVENTF_ABSOLUTE) {
+        input.mi.dx = MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+        input.mi.dy = MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    }
+    ::SendInput(1, &input, sizeof(input));
+}
+
+// Dispatches this thread's messages until pred holds or the time is up; key-downs posted to the
+// host are taken out and kept.
+template <typename Pred> bool PumpUntil(Pred pred, std::vector<MSG>& keyDowns, DWORD ms = 2000)
+{
+    const DWORD start = ::GetTickCount();
+    while (!pred() && ::GetTickCount() - start < ms) {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_KEYDOWN) {
+                keyDowns.push_back(msg);
+                continue;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return pred();
+}
+
 class PelokeyWindow : public ::testing::Test {
 protected:
     void SetUp() override
@@ -68,6 +100,30 @@ protected:
         ::SendMessageW(hwnd, up, 0, At(x, y));
     }
     std::vector<MSG> KeyDowns() { return TakePosted(site->parent(), WM_KEYDOWN); }
+    // Two real left clicks on the middle of the key, 150 ms apart; what arrives is dispatched.
+    void DoubleClickAtCentre(std::vector<MSG>& keyDowns)
+    {
+        ::SetForegroundWindow(site->parent());
+        RECT client {};
+        ::GetClientRect(hwnd, &client);
+        POINT centre { client.right / 2, client.bottom / 2 };
+        ::ClientToScreen(hwnd, &centre);
+        MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, centre.x, centre.y);
+        MouseInput(MOUSEEVENTF_LEFTDOWN);
+        MouseInput(MOUSEEVENTF_LEFTUP);
+        PumpUntil([] { return false; }, keyDowns, 150);
+        MouseInput(MOUSEEVENTF_LEFTDOWN);
+        MouseInput(MOUSEEVENTF_LEFTUP);
+    }
+    // What the control window shows on the screen once it has painted.
+    COLORREF ScreenPixel(int x, int y)
+    {
+        ::UpdateWindow(hwnd);
+        HDC dc = ::GetDC(hwnd);
+        const COLORREF c = ::GetPixel(dc, x, y);
+        ::ReleaseDC(hwnd, dc);
+        return c;
+    }
     // Paints the control through IViewObject into a fresh 33 x 33 canvas.
     std::unique_ptr<Canvas> Picture()
     {
@@ -90,7 +146,7 @@ protected:
 
 } // namespace
 
-TEST_F(PelokeyWindow, InPlace_AsksSiteCreatesDoubleClickWindowAndFollowsRects)
+TEST_F(PelokeyWindow, InPlace_AsksSiteCreatesWindowWithoutDoubleClicksAndFollowsRects)
 {
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
     const std::vector<std::string> expected
@@ -99,7 +155,7 @@ TEST_F(PelokeyWindow, InPlace_AsksSiteCreatesDoubleClickWindowAndFollowsRects)
     EXPECT_EQ(std::vector<std::string>(site->calls.begin(), site->calls.begin() + 4), expected);
     EXPECT_EQ(::GetParent(hwnd), site->parent());
     EXPECT_TRUE(::IsWindowVisible(hwnd));
-    EXPECT_TRUE(::GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS);
+    EXPECT_FALSE(::GetClassLongPtrW(hwnd, GCL_STYLE) & CS_DBLCLKS) << "a quick second press stays a press";
     RECT r {};
     ::GetWindowRect(hwnd, &r);
     ::MapWindowPoints(nullptr, site->parent(), reinterpret_cast<POINT*>(&r), 2);
@@ -186,25 +242,45 @@ TEST_F(PelokeyWindow, RightAndMiddleClicks_FireClickWithoutPressOrKeyDown)
     EXPECT_TRUE(KeyDowns().empty());
 }
 
-TEST_F(PelokeyWindow, DoubleClick_PostsOnceAndClicksTwice_ShiftKeyTogglesOnce)
+// A double-click is a second press: on an on-screen keyboard a click that types nothing is a lost
+// keystroke. So a double-click message, however it reaches the key, runs the press logic and
+// posts a key-down like any press, and its release clicks once more.
+TEST_F(PelokeyWindow, DoubleClickMessage_IsASecondPress_OnCharacterShiftAndEditorKeys)
 {
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
     Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
-    Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP);
-    EXPECT_EQ(KeyDowns().size(), 1u);
-    EXPECT_EQ(sink.calls.size(), 2u);
+    ::SendMessageW(hwnd, WM_LBUTTONDBLCLK, MK_LBUTTON, At(5, 5));
+    EXPECT_EQ(Picture()->At(0, 0), Shadow) << "pressed while held, like a first press";
+    EXPECT_EQ(::GetCapture(), hwnd);
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, At(5, 5));
+    auto posted = KeyDowns();
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[1].wParam, 0x41u);
+    EXPECT_EQ(sink.calls, (std::vector<DISPID> { DISPID_CLICK, DISPID_CLICK }));
+    EXPECT_EQ(Picture()->At(0, 0), Face);
     TearDown();
     SetUp();
 
+    // The Shift key toggles on each press, so an even number of clicks leaves it raised.
     Host(TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619), RECT { 0, 0, 99, 33 });
     Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
     Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP);
     EXPECT_EQ(sink.calls.size(), 2u);
-    EXPECT_EQ(Picture()->At(0, 0), Shadow) << "one toggle: the Shift key stays pressed";
-    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
-    EXPECT_EQ(Picture()->At(0, 0), Face);
-    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    EXPECT_EQ(Picture()->At(0, 0), Face) << "two presses, two toggles";
+    EXPECT_TRUE(KeyDowns().empty());
+    Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP);
+    EXPECT_EQ(sink.calls.size(), 3u);
     EXPECT_EQ(Picture()->At(0, 0), Shadow);
+    TearDown();
+    SetUp();
+
+    // An editor key toggles on each press, the second of a double-click too, and each press posts
+    // the key-down the editor page selects the key with.
+    Host(TemplateKeyStream(L"7", L"Enter", 1, 0, 1));
+    Click(WM_LBUTTONDOWN, WM_LBUTTONUP);
+    Click(WM_LBUTTONDBLCLK, WM_LBUTTONUP);
+    EXPECT_EQ(KeyDowns().size(), 2u);
+    EXPECT_EQ(Picture()->At(0, 0), Face);
 }
 
 TEST_F(PelokeyWindow, Click_NotFired_OutsideTheControlOrWhileEventsFrozen)
@@ -431,59 +507,40 @@ TEST_F(PelokeyWindow, AboutBox_ShowsModallyAndCloses)
     EXPECT_NE(catcher.boxes[0].text.find(L"Pelokey Control, Version 1.0"), std::wstring::npos);
 }
 
-namespace {
-void MouseInput(DWORD flags, int x = 0, int y = 0)
+// A double-click is a second press (see above), also for real input: two clicks 150 ms apart,
+// well inside the system's double-click time, type twice.
+TEST_F(PelokeyWindow, RealDoubleClick_150msApart_PostsTwoKeyDownsAndClicksTwice)
 {
-    INPUT input {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    if (flags & MOUSEEVENTF_ABSOLUTE) {
-        input.mi.dx = MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
-    }
-    ::SendInput(1, &input, sizeof(input));
-}
-
-// Dispatches this thread's messages until pred holds or the time is up; key-downs posted to the
-// host are taken out and kept.
-template <typename Pred> bool PumpUntil(Pred pred, std::vector<MSG>& keyDowns, DWORD ms = 2000)
-{
-    const DWORD start = ::GetTickCount();
-    while (!pred() && ::GetTickCount() - start < ms) {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (msg.message == WM_KEYDOWN) {
-                keyDowns.push_back(msg);
-                continue;
-            }
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return pred();
-}
-} // namespace
-
-TEST_F(PelokeyWindow, RealDoubleClick_ArrivesAsDoubleClick_PostsOnceClicksTwice)
-{
+    ASSERT_GT(::GetDoubleClickTime(), 150u) << "the two clicks must make a double-click";
     Host(TemplateKeyStream(L"A", L"Enter", 0, 0, 1));
-    ::SetForegroundWindow(site->parent());
-    POINT centre { 16, 16 };
-    ::ClientToScreen(hwnd, &centre);
-    MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, centre.x, centre.y);
-    MouseInput(MOUSEEVENTF_LEFTDOWN);
-    MouseInput(MOUSEEVENTF_LEFTUP);
-    MouseInput(MOUSEEVENTF_LEFTDOWN);
-    MouseInput(MOUSEEVENTF_LEFTUP);
     std::vector<MSG> keyDowns;
+    DoubleClickAtCentre(keyDowns);
     EXPECT_TRUE(PumpUntil([&] { return sink.calls.size() >= 2; }, keyDowns))
         << "clicks: " << sink.calls.size();
     PumpUntil([] { return false; }, keyDowns, 200); // let anything late arrive
     EXPECT_EQ(sink.calls.size(), 2u);
-    ASSERT_EQ(keyDowns.size(), 1u) << "the second press of a double-click posts nothing";
-    EXPECT_EQ(keyDowns[0].hwnd, site->parent());
-    EXPECT_EQ(keyDowns[0].wParam, 0x41u);
+    ASSERT_EQ(keyDowns.size(), 2u) << "each press of a double-click types";
+    for (const MSG& keyDown : keyDowns) {
+        EXPECT_EQ(keyDown.hwnd, site->parent());
+        EXPECT_EQ(keyDown.wParam, 0x41u);
+    }
+}
+
+// The host toggles its soft Shift on each Click; the key toggles its look on each press. After a
+// double-click both must have toggled twice.
+TEST_F(PelokeyWindow, RealDoubleClickOnShift_PaintedLookAgreesWithClickCount)
+{
+    ASSERT_GT(::GetDoubleClickTime(), 150u) << "the two clicks must make a double-click";
+    Host(TemplateKeyStream(L"Q", L"Shift", 0, 1, 2, 2619), RECT { 10, 10, 109, 43 });
+    std::vector<MSG> keyDowns;
+    DoubleClickAtCentre(keyDowns);
+    EXPECT_TRUE(PumpUntil([&] { return sink.calls.size() >= 2; }, keyDowns));
+    PumpUntil([] { return false; }, keyDowns, 200);
+    EXPECT_EQ(sink.calls.size(), 2u);
+    const bool shiftOnByClicks = sink.calls.size() % 2 == 1;
+    EXPECT_EQ(ScreenPixel(0, 0), shiftOnByClicks ? Shadow : Face) << "painted face";
+    EXPECT_EQ(Picture()->At(0, 0), shiftOnByClicks ? Shadow : Face);
+    EXPECT_TRUE(keyDowns.empty());
 }
 
 TEST_F(PelokeyWindow, QuickActivate_TakesSiteAndSinksInOneCall)

@@ -15,10 +15,10 @@ bool EnsureWindowClass() noexcept
     if (!g_classRegistered) {
         window::WindowClass windowClass;
         windowClass.name = ControlWindowClass;
-        // Double-clicks arrive as such: a second quick press is not a second press. The face is
-        // stretched over the whole window, so every change of size repaints all of it, and
-        // there is no background to erase first.
-        windowClass.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+        // No double-clicks: a key typed twice quickly is two presses, each with its press
+        // logic, key-down and Click. The face is stretched over the whole window, so every
+        // change of size repaints all of it, and there is no background to erase first.
+        windowClass.style = CS_HREDRAW | CS_VREDRAW;
         windowClass.noBackground = true;
         g_classRegistered = window::Window::RegisterWindowClass(com::ModuleInstance(), windowClass);
     }
@@ -114,12 +114,6 @@ void ControlBase::ButtonUp(unsigned button, POINT pt) noexcept
     }
 }
 
-void ControlBase::ButtonDblClk(unsigned button) noexcept
-{
-    // No double-click event: the press is noted so that its release clicks once more.
-    ButtonDown(button);
-}
-
 void ControlBase::OnLButtonDown(UINT, POINT)
 {
     if (InPlaceActive() && !m_uiActive) {
@@ -146,7 +140,8 @@ const window::HandlerTable<ControlBase::WindowObject>& ControlBase::WindowObject
             { WM_PAINT, &W::OnPaint },
             { WM_LBUTTONDOWN, &W::OnLButtonDown },
             { WM_LBUTTONUP, &W::OnLButtonUp },
-            { WM_LBUTTONDBLCLK, &W::OnLButtonDblClk },
+            // A double-click that reaches the window anyway (sent, not clicked) is a press too.
+            { WM_LBUTTONDBLCLK, &W::OnLButtonDown },
             { WM_RBUTTONDOWN, &W::OnRButtonDown },
             { WM_RBUTTONDBLCLK, &W::OnRButtonDown },
             { WM_RBUTTONUP, &W::OnRButtonUp },
@@ -205,12 +200,6 @@ LRESULT ControlBase::WindowObject::OnLButtonDown(WPARAM wParam, LPARAM lParam)
 LRESULT ControlBase::WindowObject::OnLButtonUp(WPARAM wParam, LPARAM lParam)
 {
     m_control->OnLButtonUp(static_cast<UINT>(wParam), PointOf(lParam));
-    return 0;
-}
-
-LRESULT ControlBase::WindowObject::OnLButtonDblClk(WPARAM, LPARAM)
-{
-    m_control->ButtonDblClk(LeftButton);
     return 0;
 }
 

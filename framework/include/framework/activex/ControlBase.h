@@ -197,7 +197,6 @@ protected:
 
     void ButtonDown(unsigned button) noexcept;
     void ButtonUp(unsigned button, POINT pt) noexcept;
-    void ButtonDblClk(unsigned button) noexcept;
 
 private:
     // The control window: a window of the control window class, bound to its control from its
@@ -220,7 +219,6 @@ private:
         LRESULT OnPaint(WPARAM, LPARAM);
         LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
         LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);
-        LRESULT OnLButtonDblClk(WPARAM, LPARAM);
         LRESULT OnRButtonDown(WPARAM, LPARAM);
         LRESULT OnRButtonUp(WPARAM, LPARAM lParam);
         LRESULT OnMButtonDown(WPARAM, LPARAM);
