@@ -55,7 +55,7 @@ Bytes Concat(Bytes a, const Bytes& b)
     return a;
 }
 
-// The first key's properties in other forms, each followed by the font part given.
+// The first key's stream in older and odder forms: the reader takes all but the last two.
 bool WriteOddForms(const std::string& dir, const Bytes& key, std::size_t propsEnd)
 {
     MemoryReader r(key.data(), key.size());
