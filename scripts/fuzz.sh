@@ -3,7 +3,8 @@
 # NAME is a fuzz target of the native build (ctest --test-dir build/native -N -L fuzz lists them,
 # e.g. fuzz_keymap_file); SECONDS defaults to 600; RUNS, if given, ends the run after that many
 # executions when they come first. Passes unless the fuzzer finds something; prints the fuzzer's
-# output, which ends with its statistics (stat::number_of_executed_units: the executions).
+# output, which ends with its statistics (stat::number_of_executed_units: the executions) and the
+# runner's summary line (executions, time, covered edges, corpus size).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:?usage: scripts/fuzz.sh NAME [SECONDS] [RUNS]}

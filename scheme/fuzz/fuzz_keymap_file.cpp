@@ -1,5 +1,6 @@
 // Key-map file bytes in: the load decode (whole and in two chunks), the name-only decode, and
-// a save of what was loaded, which must load back the same.
+// a save of what was loaded, which must load back the same and, for a file in the form a save
+// writes, give back exactly the bytes read.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,6 +26,35 @@ bool SameTable(const KeyTCharPair* a, const KeyTCharPair* b)
 {
     for (int i = 0; i < KEY_COUNT; ++i) {
         if (a[i].tchar1 != b[i].tchar1 || a[i].tchar2 != b[i].tchar2) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether the bytes are laid out as a save lays them out: a name of at most 20 units holding
+// neither U+0000 nor U+000A, U+000A, then every key's "tchar1 , tchar2 ; U+000A", and no more.
+bool IsSavedForm(const uint8_t* data, size_t size)
+{
+    if (size % 2 != 0) {
+        return false;
+    }
+    const size_t units = size / 2;
+    const auto unit = [data](size_t i) { return static_cast<char16_t>(data[2 * i] | data[2 * i + 1] << 8); };
+    size_t nameLength = 0;
+    while (nameLength < units && unit(nameLength) != kLineFeed) {
+        if (unit(nameLength) == 0 || nameLength == FANGAN_NAME_UNITS) {
+            return false;
+        }
+        ++nameLength;
+    }
+    const size_t entries = nameLength + 1;
+    if (units != entries + kEntryUnits * KEY_COUNT) {
+        return false;
+    }
+    for (size_t key = 0; key < KEY_COUNT; ++key) {
+        const size_t at = entries + key * kEntryUnits;
+        if (unit(at + 1) != u',' || unit(at + 3) != u';' || unit(at + 4) != kLineFeed) {
             return false;
         }
     }
@@ -65,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     uint8_t saved[kMaxFileBytes];
     const size_t savedSize = EncodeKeyMapFile(name, table, saved);
     Check(savedSize == 2 * StoredNameLength(name) + kEntriesBytes + 2);
+    Check(IsSavedForm(saved, savedSize));
     NameBuffer name2 = {};
     KeyTCharPair table2[KEY_COUNT] = {};
     DecodeKeyMapFile(saved, savedSize, name2, table2);
@@ -73,5 +104,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(name2[i] == name[i]);
     }
     Check(StoredNameLength(name2) == StoredNameLength(name));
+
+    // A file as a save writes it is saved again byte for byte; any other file is not.
+    const bool same = savedSize == size && std::memcmp(saved, data, size) == 0;
+    Check(same == IsSavedForm(data, size));
     return 0;
 }
