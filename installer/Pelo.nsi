@@ -30,6 +30,8 @@ ManifestDPIAware true
 ; SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION
 !define PROCESS_WAIT_AND_QUERY 0x101000
 !define CLOSE_TIMEOUT_MS 10000
+; How often to look for a copy that is still starting, every half second.
+!define CLOSE_LOOKS 20
 
 Name "Pelo"
 OutFile "${OUTFILE}"
@@ -65,13 +67,15 @@ VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_SIMPCHINESE} "LegalCopyright" "${COPYRIGHT}"
 
 ; Asks every copy of Pelo that runs from the installation folder to close, as its Exit command
-; does (it then saves its scheme and settings), and waits for each process to end. When one does
-; not end in time, the user may retry; otherwise, and always in silent mode, the installation or
-; removal is abandoned (exit code 2) with nothing changed.
+; does (it then saves its scheme and settings), and waits for it to end. Such a copy holds its
+; program file in use; one that is still starting has no keyboard window yet and is looked for
+; again every half second. When a copy does not end in time, the user may retry; otherwise, and
+; always in silent mode, the installation or removal is abandoned (exit code 2), nothing changed.
 !macro CLOSE_PELO_FUNCTION UN
 Function ${UN}ClosePelo
   retry:
-    StrCpy $2 0 ; copies that did not end
+    StrCpy $7 0 ; looks so far
+  scan:
     StrCpy $0 0
   next:
     FindWindow $0 "${KEYBOARD_CLASS}" "" 0 $0
@@ -83,60 +87,81 @@ Function ${UN}ClosePelo
     StrCmp $4 0 next
     StrCpy $5 ""
     System::Call 'kernel32::QueryFullProcessImageNameW(p r4, i 0, w .r5, *i ${NSIS_MAX_STRLEN})'
-    ${If} $5 == "$INSTDIR\Pelo.exe"
-      DetailPrint "正在关闭运行中的 Pelo……"
-      System::Call 'user32::PostMessageW(p r0, i ${WM_CLOSE}, p 0, p 0)'
-      System::Call 'kernel32::WaitForSingleObject(p r4, i ${CLOSE_TIMEOUT_MS}) i .r6'
+    ${If} $5 != "$INSTDIR\Pelo.exe"
       System::Call 'kernel32::CloseHandle(p r4)'
-      ${If} $6 == 0
-        ; The windows after this one may have gone with it: search again from the first.
-        StrCpy $0 0
-      ${Else}
-        IntOp $2 $2 + 1
-      ${EndIf}
       Goto next
     ${EndIf}
+    DetailPrint "正在关闭运行中的 Pelo……"
+    System::Call 'user32::PostMessageW(p r0, i ${WM_CLOSE}, p 0, p 0)'
+    System::Call 'kernel32::WaitForSingleObject(p r4, i ${CLOSE_TIMEOUT_MS}) i .r6'
     System::Call 'kernel32::CloseHandle(p r4)'
-    Goto next
+    StrCmp $6 0 scan still_running
   scanned:
-    ${If} $2 > 0
-      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Pelo 仍在运行，没有响应关闭请求。$\r$\n请先关闭 Pelo 打开的窗口（例如设置窗口）并退出 Pelo，然后点击“重试”。" /SD IDCANCEL IDRETRY retry
-      Abort "Pelo 仍在运行。"
+    ${IfNot} ${FileExists} "$INSTDIR\Pelo.exe"
+      Return
     ${EndIf}
+    ClearErrors
+    FileOpen $8 "$INSTDIR\Pelo.exe" a
+    ${IfNot} ${Errors}
+      FileClose $8
+      Return
+    ${EndIf}
+    IntOp $7 $7 + 1
+    ${If} $7 < ${CLOSE_LOOKS}
+      Sleep 500
+      Goto scan
+    ${EndIf}
+  still_running:
+    MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "Pelo 仍在运行，没有响应关闭请求。$\r$\n请先关闭 Pelo 打开的窗口（例如设置窗口）并退出 Pelo，然后点击“重试”。" /SD IDCANCEL IDRETRY retry
+    Abort "Pelo 仍在运行。"
 FunctionEnd
 !macroend
 !insertmacro CLOSE_PELO_FUNCTION ""
 !insertmacro CLOSE_PELO_FUNCTION "un."
 
-; Removes the hook library. Programs the keyboard hook was mapped into may hold it a moment after
-; Pelo has ended; one that still holds it only lets it be renamed: the new library then takes
-; the name, and the old one goes at the next installation or removal.
-!macro REMOVE_HOOK_LIBRARY_FUNCTION UN
-Function ${UN}RemoveHookLibrary
-  Delete "$INSTDIR\Pelohook.old"
-  StrCpy $0 0
+; Deletes the library named on the stack from the installation folder. It may stay mapped a
+; while after Pelo has ended: the hook library in the programs the keyboard hook was mapped into,
+; the key button library in the registration tool Pelo starts at exit. A mapped file can still be
+; moved: into the temporary folder, where it no longer blocks the new file or the folder's removal
+; (beside itself, when that fails).
+!macro REMOVE_LIBRARY_FUNCTION UN
+Function ${UN}RemoveLibrary
+  Exch $R0
+  Push $R1
+  StrCpy $R1 0
   ${Do}
-    Delete "$INSTDIR\Pelohook.dll"
-    ${IfNot} ${FileExists} "$INSTDIR\Pelohook.dll"
-      Return
+    Delete "$INSTDIR\$R0"
+    ${IfNot} ${FileExists} "$INSTDIR\$R0"
+      ${ExitDo}
     ${EndIf}
-    IntOp $0 $0 + 1
-    ${If} $0 >= 10
+    IntOp $R1 $R1 + 1
+    ${If} $R1 >= 10
+      GetTempFileName $R1
+      Delete $R1
+      Rename "$INSTDIR\$R0" $R1
+      ${If} ${FileExists} "$INSTDIR\$R0"
+        Delete "$INSTDIR\$R0.old"
+        Rename "$INSTDIR\$R0" "$INSTDIR\$R0.old"
+      ${EndIf}
       ${ExitDo}
     ${EndIf}
     Sleep 200
   ${Loop}
-  Rename "$INSTDIR\Pelohook.dll" "$INSTDIR\Pelohook.old"
+  Pop $R1
+  Pop $R0
 FunctionEnd
 !macroend
-!insertmacro REMOVE_HOOK_LIBRARY_FUNCTION ""
-!insertmacro REMOVE_HOOK_LIBRARY_FUNCTION "un."
+!insertmacro REMOVE_LIBRARY_FUNCTION ""
+!insertmacro REMOVE_LIBRARY_FUNCTION "un."
 
 Section "Pelo" SecMain
   SectionIn RO
   Call ClosePelo
   SetOutPath "$INSTDIR"
-  Call RemoveHookLibrary
+  Push "Pelokey.ocx"
+  Call RemoveLibrary
+  Push "Pelohook.dll"
+  Call RemoveLibrary
   File "${STAGE}/Pelo.exe"
   File "${STAGE}/Pelokey.ocx"
   File "${STAGE}/Pelohook.dll"
@@ -194,8 +219,10 @@ FunctionEnd
 Section "Uninstall"
   Call un.ClosePelo
   Delete "$INSTDIR\Pelo.exe"
-  Delete "$INSTDIR\Pelokey.ocx"
-  Call un.RemoveHookLibrary
+  Push "Pelokey.ocx"
+  Call un.RemoveLibrary
+  Push "Pelohook.dll"
+  Call un.RemoveLibrary
   Delete "$INSTDIR\帮助.chm"
   Delete "$INSTDIR\使用说明.txt"
   Delete "$INSTDIR\uninstall.exe"
