@@ -253,10 +253,8 @@ int ProcessesNamed(const wchar_t* name)
     return count;
 }
 
-// Runs a command line as a user would from a prompt and waits for it; its exit code, or
-// STILL_ACTIVE after the timeout. With waitForChildren it also waits for the processes it has
-// left running (an uninstaller runs on from a copy of itself and returns at once).
-DWORD RunAndWait(std::wstring command, bool waitForChildren = false)
+// Starts a command line as a user would from a prompt; the process, empty when it cannot start.
+UniqueKernelHandle Launch(std::wstring command, DWORD* pid = nullptr)
 {
     STARTUPINFOW startup {};
     startup.cb = sizeof startup;
@@ -264,15 +262,35 @@ DWORD RunAndWait(std::wstring command, bool waitForChildren = false)
     if (!::CreateProcessW(
             nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
         ADD_FAILURE() << "cannot start " << testing::PrintToString(command) << ": error " << ::GetLastError();
-        return STILL_ACTIVE;
+        return {};
     }
-    const UniqueKernelHandle thread(info.hThread), process(info.hProcess);
+    const UniqueKernelHandle thread(info.hThread);
+    if (pid) {
+        *pid = info.dwProcessId;
+    }
+    return UniqueKernelHandle(info.hProcess);
+}
+
+// The exit code once the process has ended within the timeout, else STILL_ACTIVE.
+DWORD ExitCode(HANDLE process, DWORD timeoutMs)
+{
     DWORD code = STILL_ACTIVE;
-    if (::WaitForSingleObject(process.get(), kInstallerTimeoutMs) == WAIT_OBJECT_0) {
-        ::GetExitCodeProcess(process.get(), &code);
+    if (process && ::WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) {
+        ::GetExitCodeProcess(process, &code);
     }
-    if (waitForChildren) {
-        for (const UniqueKernelHandle& child : ChildProcesses(info.dwProcessId)) {
+    return code;
+}
+
+// Runs a command line and waits for it; its exit code, or STILL_ACTIVE after the timeout. With
+// waitForChildren it also waits for the processes it has left running (an uninstaller runs on
+// from a copy of itself and returns at once).
+DWORD RunAndWait(const std::wstring& command, bool waitForChildren = false)
+{
+    DWORD pid = 0;
+    const UniqueKernelHandle process = Launch(command, &pid);
+    const DWORD code = ExitCode(process.get(), kInstallerTimeoutMs);
+    if (process && waitForChildren) {
+        for (const UniqueKernelHandle& child : ChildProcesses(pid)) {
             EXPECT_EQ(::WaitForSingleObject(child.get(), kInstallerTimeoutMs), WAIT_OBJECT_0);
         }
     }
@@ -289,25 +307,36 @@ bool IsWelcome(HWND window)
     return TextOf(window) == kWelcomeCaption;
 }
 
-// Pelo.exe started with a working folder; closed at the end if it still runs.
+// Pelo.exe started with a working folder, or only created, suspended before its first
+// instruction; closed at the end if it still runs, ended if it never ran.
 class StartedPelo {
 public:
-    StartedPelo(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder)
+    enum class Start { Run, Suspended };
+    StartedPelo(const std::wstring& exe, const std::wstring& arguments, const std::wstring& folder,
+        Start start = Start::Run)
     {
         std::wstring command = Quoted(exe) + (arguments.empty() ? L"" : L" " + arguments);
         STARTUPINFOW startup {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info {};
-        if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+        const DWORD flags = start == Start::Suspended ? CREATE_SUSPENDED : 0;
+        if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, flags, nullptr, folder.c_str(),
                 &startup, &info)) {
-            const UniqueKernelHandle thread(info.hThread);
+            m_thread.reset(info.hThread);
             m_process.reset(info.hProcess);
             m_pid = info.dwProcessId;
+            m_suspended = start == Start::Suspended;
         }
     }
     ~StartedPelo()
     {
         if (!m_process || ::WaitForSingleObject(m_process.get(), 0) != WAIT_TIMEOUT) {
+            return;
+        }
+        if (m_suspended) {
+            // It never ran, so it holds no hook.
+            ::TerminateProcess(m_process.get(), 99);
+            ::WaitForSingleObject(m_process.get(), 10000);
             return;
         }
         // Closed, not killed: a killed process's keyboard hook would stay in the desktop.
@@ -325,6 +354,11 @@ public:
     StartedPelo& operator=(const StartedPelo&) = delete;
 
     [[nodiscard]] bool Started() const { return m_process.valid(); }
+    bool Resume()
+    {
+        m_suspended = false;
+        return ::ResumeThread(m_thread.get()) == 1;
+    }
 
     // The keyboard window once it is shown and the program waits for messages, or nullptr.
     [[nodiscard]] HWND WaitForKeyboard() const
@@ -337,15 +371,7 @@ public:
     }
     [[nodiscard]] HWND WaitForWelcome() const { return WaitForWindowOf(m_pid, &IsWelcome, 30000); }
 
-    // The exit code once the process has ended within the timeout, else STILL_ACTIVE.
-    [[nodiscard]] DWORD WaitForExit(DWORD timeoutMs) const
-    {
-        DWORD code = STILL_ACTIVE;
-        if (::WaitForSingleObject(m_process.get(), timeoutMs) == WAIT_OBJECT_0) {
-            ::GetExitCodeProcess(m_process.get(), &code);
-        }
-        return code;
-    }
+    [[nodiscard]] DWORD WaitForExit(DWORD timeoutMs) const { return ExitCode(m_process.get(), timeoutMs); }
     [[nodiscard]] FILETIME ExitTime() const
     {
         FILETIME created {}, exited {}, kernel {}, user {};
@@ -354,8 +380,10 @@ public:
     }
 
 private:
+    UniqueKernelHandle m_thread;
     UniqueKernelHandle m_process;
     DWORD m_pid = 0;
+    bool m_suspended = false;
 };
 
 class PackageTest : public ::testing::Test {
@@ -480,13 +508,43 @@ TEST_F(PackageTest, InstallOverARunningCopy_ClosesItFirst_AndKeepsTheUsersScheme
     EXPECT_TRUE(Exists(StartupShortcut()));
 }
 
+TEST_F(PackageTest, InstallWhilePeloStarts_ClosesItOnceItIsUp_AndSilentlyGivesUpOnACopyThatNeverComesUp)
+{
+    ASSERT_EQ(RunAndWait(Quoted(SetupProgram()) + L" /S"), 0u);
+    const std::wstring dir = InstallDir(), readme = dir + L"\\使用说明.txt";
+    const std::vector<std::uint8_t> spoilt { 'o', 'l', 'd' };
+    ::WritePrivateProfileStringW(L"SHWEL", L"SHWEL", L"0", (dir + L"\\config.ini").c_str());
+    {
+        // Created but not yet running: no keyboard window while the installer first looks.
+        StartedPelo pelo(dir + L"\\Pelo.exe", L"", dir, StartedPelo::Start::Suspended);
+        ASSERT_TRUE(pelo.Started());
+        ASSERT_TRUE(WriteAll(readme, spoilt));
+        const UniqueKernelHandle setup = Launch(Quoted(SetupProgram()) + L" /S");
+        EXPECT_EQ(ExitCode(setup.get(), 2000), STILL_ACTIVE);
+        ASSERT_TRUE(pelo.Resume());
+        EXPECT_EQ(ExitCode(setup.get(), kInstallerTimeoutMs), 0u);
+        EXPECT_EQ(pelo.WaitForExit(0), 0u);
+        EXPECT_EQ(ReadIni(dir, L"SN", L"SN"), 1);
+        EXPECT_EQ(ReadAll(readme), ReadAll(BuildFile(L"package\\使用说明.txt")));
+    }
+    // A copy that never comes up: the silent installer neither waits for an answer nor changes
+    // anything; it gives up with exit code 2.
+    const StartedPelo stuck(dir + L"\\Pelo.exe", L"", dir, StartedPelo::Start::Suspended);
+    ASSERT_TRUE(stuck.Started());
+    ASSERT_TRUE(WriteAll(readme, spoilt));
+    EXPECT_EQ(RunAndWait(Quoted(SetupProgram()) + L" /S"), 2u);
+    EXPECT_EQ(ReadAll(readme), spoilt);
+    EXPECT_EQ(stuck.WaitForExit(0), STILL_ACTIVE);
+}
+
 TEST_F(PackageTest, SilentUninstall_EndsPeloAndRemovesWhatWasInstalled_KeepsTheSchemesAndSettings)
 {
     ASSERT_EQ(RunAndWait(Quoted(SetupProgram()) + L" /S /LOGON"), 0u);
     const std::wstring dir = InstallDir();
     ::WritePrivateProfileStringW(L"SHWEL", L"SHWEL", L"0", (dir + L"\\config.ini").c_str());
+    // Removed at once, while Pelo may still be starting: it is closed once its keyboard is up.
     const StartedPelo pelo(dir + L"\\Pelo.exe", L"", dir);
-    ASSERT_NE(pelo.WaitForKeyboard(), nullptr);
+    ASSERT_TRUE(pelo.Started());
     // The value the program's own log-on setting writes goes with the program too.
     ASSERT_EQ(::RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Pelo", REG_SZ, L"x", 4), ERROR_SUCCESS);
 
