@@ -53,7 +53,8 @@ collect() {
     cp "$package"/symbols/*.debug "$out/$name-symbols/"
   done
   find "$out" -exec touch -h -d "@$epoch" {} +
-  (cd "$out" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' '\0' | xargs -0 sha256sum > SHA256SUMS)
+  (cd "$out" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | tr '\n' '\0' |
+    xargs -0 sha256sum > SHA256SUMS)
   touch -d "@$epoch" "$out/SHA256SUMS"
 }
 
