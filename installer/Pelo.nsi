@@ -223,6 +223,8 @@ Section "Uninstall"
   Call un.RemoveLibrary
   Push "Pelohook.dll"
   Call un.RemoveLibrary
+  Delete "$INSTDIR\Pelokey.ocx.old"
+  Delete "$INSTDIR\Pelohook.dll.old"
   Delete "$INSTDIR\帮助.chm"
   Delete "$INSTDIR\使用说明.txt"
   Delete "$INSTDIR\uninstall.exe"
