@@ -3,7 +3,7 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER ${PELO_TRIPLE}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${PELO_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${PELO_TRIPLE}-windres)
-# A type library says when it was made: the wrapper makes that SOURCE_DATE_EPOCH when it is set.
+# A type library says when it was made: the wrapper makes that a fixed time.
 set(PELO_WIDL ${CMAKE_CURRENT_LIST_DIR}/reproducible-widl.py ${PELO_TRIPLE}-widl)
 set(CMAKE_FIND_ROOT_PATH /usr/${PELO_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
