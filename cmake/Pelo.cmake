@@ -20,11 +20,12 @@ else()
   endif()
 endif()
 
-# pelo_target_defaults(target): warnings, and static runtime on Windows.
+# pelo_target_defaults(target): warnings, and static runtime and reproducible links on Windows.
 function(pelo_target_defaults target)
   target_compile_options(${target} PRIVATE ${PELO_WARNINGS})
   if(WIN32)
-    target_link_options(${target} PRIVATE ${PELO_STATIC_LINK})
+    # No link time in the PE header: the same objects always give the same file.
+    target_link_options(${target} PRIVATE ${PELO_STATIC_LINK} -Wl,--no-insert-timestamp)
   endif()
 endfunction()
 
