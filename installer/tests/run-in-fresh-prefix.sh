@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Runs a Windows test program in a Wine prefix of its own, made afresh from the build's prefix:
 # an installer test must start with nothing installed, and must leave nothing in a prefix that
-# other tests use. The copy shares the template's files by hard links, as the lanes' prefixes
-# do (scripts/wine-lanes.sh); the registry and the users' folders, which change, are copied.
+# other tests use. The copy is made as the lanes' prefixes are (scripts/wine-prefix.sh --copy-of).
 # On the lane's display when ctest gave the test a lane, else on DISPLAY.
 # Usage: run-in-fresh-prefix.sh TEMPLATE_PREFIX WORK_DIR [--unzip ZIP FOLDER] -- PROGRAM [ARG...]
 #   --unzip  extracts ZIP into C:\FOLDER of the new prefix first
@@ -33,10 +32,7 @@ export WINEPREFIX=$prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES=${WINEDL
 [ -d "$prefix" ] && wineserver -k 2>/dev/null || true
 rm -rf "$prefix"
 mkdir -p "$work"
-cp -al "$template" "$prefix"
-rm -rf "$prefix/drive_c/users" "$prefix"/*.reg
-cp -a "$template/drive_c/users" "$prefix/drive_c/users"
-cp -a "$template"/*.reg "$prefix/"
+"$scripts/wine-prefix.sh" "$prefix" --copy-of "$template"
 if [ -n "$zip" ]; then
   python3 -m zipfile -e "$zip" "$prefix/drive_c/$folder"
 fi
