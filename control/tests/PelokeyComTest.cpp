@@ -1,4 +1,5 @@
 // The real Pelokey.ocx driven through COM: type library, dispatch, persistence, fonts, module.
+#include "PeloVersion.h"
 #include "TestSupport.h"
 
 #include "PelokeyIds.h"
@@ -819,12 +820,14 @@ TEST(PelokeyLibrary, VersionBlock_NamesTheLibraryAndAsksForSelfRegistration)
     EXPECT_EQ(value(L"InternalName"), L"Pelokey");
     EXPECT_EQ(value(L"OriginalFilename"), L"Pelokey.OCX");
     EXPECT_EQ(value(L"ProductName"), L"Pelokey ActiveX Control Module");
-    EXPECT_EQ(value(L"ProductVersion"), L"1.0");
+    // The project's one version number.
+    EXPECT_EQ(value(L"ProductVersion"), PELO_VERSION_WIDE);
+    EXPECT_EQ(value(L"FileVersion"), PELO_VERSION_WIDE);
     EXPECT_EQ(value(L"FileDescription"), L"“Pelo”用ActiveX控件");
     VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(PELO_VERSION_MINOR, PELO_VERSION_MAJOR)));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, PELO_VERSION_PATCH)));
     wchar_t text[64] = L"";
     EXPECT_GT(::LoadStringW(ControlLibrary(), 2, text, 64), 0);
     EXPECT_STREQ(text, L"Pelokey Property Page");
