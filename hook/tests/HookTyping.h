@@ -213,18 +213,18 @@ protected:
         s_target = nullptr;
     }
     // Every test starts from the test table, no soft Shift, no keyboard window and the options
-    // off, and leaves the options off for whatever runs after it.
+    // off, and leaves the soft Shift and the options off for whatever runs after it.
     void SetUp() override
     {
         ASSERT_NE(s_target, nullptr) << "PelohookTarget.exe did not start";
         HandOverTable(One, Two);
-        Dll_Setg_bAxBnShiftDownInHook(0);
         Dll_Setg_hWndMainInDll(nullptr);
-        ResetOptions();
+        ResetFlags();
     }
-    void TearDown() override { ResetOptions(); }
-    static void ResetOptions()
+    void TearDown() override { ResetFlags(); }
+    static void ResetFlags()
     {
+        Dll_Setg_bAxBnShiftDownInHook(0);
         Dll_SetbPassShortcutsInHook(0);
         EXPECT_EQ(Dll_SetExcludedProgramsInHook(nullptr, 0), 1);
     }
