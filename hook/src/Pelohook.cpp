@@ -3,6 +3,7 @@
 // runtime, no start-up work, and nothing in the hook path but a handful of user32 calls.
 #include "hook/Pelohook.h"
 
+#include "hook/ExcludedPrograms.h"
 #include "hook/FocusDelivery.h"
 #include "hook/KeyHookLogic.h"
 
@@ -16,6 +17,8 @@ KeyTCharPair g_KeyTable[KEY_COUNT] PELO_SHARED = {};
 int g_bAxBnShiftDown PELO_SHARED = 0;
 HWND g_hWndMain PELO_SHARED = nullptr;
 HWND g_hWndLastFocus PELO_SHARED = nullptr;
+int g_bPassShortcuts PELO_SHARED = 0;
+pelo::hook::ExcludedPrograms<wchar_t> g_ExcludedPrograms PELO_SHARED = {};
 
 namespace {
 
@@ -24,6 +27,26 @@ namespace {
 // and a handle left behind by a process that ended without removing its hook names no hook any
 // more, so the shared handle never decides what this process installs or removes.
 HHOOK s_hOwnHook = nullptr;
+
+// Whether the excluded programs' list names this process (per process, not shared).
+pelo::hook::ProcessExclusion s_exclusion = { 0, 1 };
+
+struct OwnPath {
+    int operator()(wchar_t* path, int capacity) const
+    {
+        const DWORD length = ::GetModuleFileNameW(nullptr, path, static_cast<DWORD>(capacity));
+        return length < static_cast<DWORD>(capacity) ? static_cast<int>(length) : 0; // cut short: unknown
+    }
+};
+
+// The calling thread's key state, as of the key message being processed.
+struct ThreadKeyState {
+    bool Down(unsigned vk) const { return ::GetKeyState(static_cast<int>(vk)) < 0; }
+    bool ReadAll(unsigned char (&keys)[pelo::hook::kKeyStateSize]) const
+    {
+        return ::GetKeyboardState(keys) != 0;
+    }
+};
 
 // The window queries of the delivery decision, on the real windows.
 struct Win32Windows {
@@ -48,14 +71,20 @@ struct Win32Windows {
 
 LRESULT CALLBACK KeyboardHookProc(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (!pelo::hook::TakesOverKey(code, wParam, static_cast<ULONG_PTR>(lParam))) {
+    OwnPath ownPath;
+    if (!pelo::hook::TakesOverKey(code, wParam, static_cast<ULONG_PTR>(lParam))
+        || s_exclusion.Excluded(g_ExcludedPrograms, ownPath)) {
         return ::CallNextHookEx(g_hHook, code, wParam, lParam);
     }
-    // The soft Shift flag first: when it is set the key state cannot change the outcome.
-    const int shift = g_bAxBnShiftDown != 0 || ::GetKeyState(VK_SHIFT) < 0;
+    ThreadKeyState keys;
+    const pelo::hook::KeyDownDecision decision
+        = pelo::hook::DecideKeyDown(keys, g_bPassShortcuts != 0, g_bAxBnShiftDown != 0);
+    if (!decision.convert) {
+        return ::CallNextHookEx(g_hHook, code, wParam, lParam);
+    }
     Win32Windows windows;
     pelo::hook::DeliverFromHook(windows, g_hWndMain, g_hWndLastFocus,
-        static_cast<char16_t>(Dll_ConvertKeyCharToTChar(static_cast<unsigned int>(wParam), shift)));
+        static_cast<char16_t>(Dll_ConvertKeyCharToTChar(static_cast<unsigned int>(wParam), decision.shift)));
     return 1;
 }
 
@@ -109,6 +138,16 @@ void Dll_Setg_hWndMainInDll(HWND hWnd)
 void Dll_Setg_bAxBnShiftDownInHook(int bShiftDown)
 {
     g_bAxBnShiftDown = bShiftDown;
+}
+
+void Dll_SetbPassShortcutsInHook(int bPass)
+{
+    g_bPassShortcuts = bPass;
+}
+
+int Dll_SetExcludedProgramsInHook(const wchar_t* names, int count)
+{
+    return pelo::hook::WriteExcludedPrograms(g_ExcludedPrograms, names, count) ? 1 : 0;
 }
 
 wchar_t Dll_ConvertKeyCharToTChar(unsigned int key, int bShift)

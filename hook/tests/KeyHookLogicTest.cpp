@@ -5,9 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <vector>
 
 using pelo::hook::ConvertKey;
+using pelo::hook::DecideKeyDown;
+using pelo::hook::KeyDownDecision;
 using pelo::hook::MappedKeyIndex;
+using pelo::hook::ShortcutHeld;
 using pelo::hook::TakesOverKey;
 
 namespace {
@@ -106,6 +110,118 @@ TEST(KeyHookLogic, TakesOverKey_OnlyKeyDownsOfMappedKeys_WithActionCode)
     for (unsigned long long key : { 0x60ull, 0x61ull, 0x69ull, 0x10ull, 0x11ull, 0x20ull, 0x2Full, 0x3Aull,
              0x40ull, 0x5Bull, 0xBAull }) {
         EXPECT_FALSE(TakesOverKey(kAction, key, kKeyDown)) << "key " << key;
+    }
+}
+
+namespace {
+
+// A thread's key state that records what the decision read.
+struct RecordingKeyState {
+    unsigned char keys[pelo::hook::kKeyStateSize] = {};
+    bool readable = true;
+    std::vector<unsigned> singleReads;
+    int wholeReads = 0;
+
+    bool Down(unsigned vk)
+    {
+        singleReads.push_back(vk);
+        return (keys[vk] & 0x80) != 0;
+    }
+    bool ReadAll(unsigned char (&out)[pelo::hook::kKeyStateSize])
+    {
+        ++wholeReads;
+        if (!readable) {
+            return false;
+        }
+        for (int i = 0; i < pelo::hook::kKeyStateSize; ++i) {
+            out[i] = keys[i];
+        }
+        return true;
+    }
+};
+
+constexpr unsigned char kDown = 0x80;
+constexpr unsigned char kToggled = 0x01;
+constexpr unsigned kShortcutKeys[] = { 0x11, 0x12, 0x5B, 0x5C }; // Ctrl, Alt, left and right Windows
+
+bool operator==(const KeyDownDecision& a, const KeyDownDecision& b)
+{
+    return a.convert == b.convert && a.shift == b.shift;
+}
+
+} // namespace
+
+TEST(KeyHookLogic, DecideKeyDown_ConvertsAndReadsOnlyShift_WhenShortcutsDoNotPass)
+{
+    for (unsigned modifier : kShortcutKeys) {
+        RecordingKeyState state;
+        state.keys[modifier] = kDown;
+        EXPECT_TRUE((DecideKeyDown(state, false, false) == KeyDownDecision { true, false })) << modifier;
+        EXPECT_EQ(state.singleReads, std::vector<unsigned> { 0x10 });
+        EXPECT_EQ(state.wholeReads, 0);
+
+        state.keys[0x10] = kDown;
+        state.singleReads.clear();
+        EXPECT_TRUE((DecideKeyDown(state, false, false) == KeyDownDecision { true, true })) << modifier;
+        EXPECT_EQ(state.singleReads, std::vector<unsigned> { 0x10 });
+    }
+    // The soft Shift decides alone: no key state is read at all.
+    RecordingKeyState state;
+    EXPECT_TRUE((DecideKeyDown(state, false, true) == KeyDownDecision { true, true }));
+    EXPECT_TRUE(state.singleReads.empty());
+    EXPECT_EQ(state.wholeReads, 0);
+}
+
+TEST(KeyHookLogic, DecideKeyDown_PassesTheKeyOn_WithCtrlAltOrWindowsKeyDown_WhenShortcutsPass)
+{
+    for (unsigned modifier : kShortcutKeys) {
+        for (bool softShift : { false, true }) {
+            RecordingKeyState state;
+            state.keys[modifier] = kDown;
+            state.keys[0x10] = kDown; // Ctrl+Shift+key is a shortcut too
+            EXPECT_FALSE(DecideKeyDown(state, true, softShift).convert) << modifier;
+            EXPECT_EQ(state.wholeReads, 1);
+            EXPECT_TRUE(state.singleReads.empty());
+        }
+    }
+}
+
+TEST(KeyHookLogic, DecideKeyDown_ConvertsWithShiftFromTheSameRead_WithoutShortcutKeys)
+{
+    RecordingKeyState state;
+    EXPECT_TRUE((DecideKeyDown(state, true, false) == KeyDownDecision { true, false }));
+    state.keys[0x10] = kDown;
+    EXPECT_TRUE((DecideKeyDown(state, true, false) == KeyDownDecision { true, true }));
+    state.keys[0x10] = 0;
+    EXPECT_TRUE((DecideKeyDown(state, true, true) == KeyDownDecision { true, true }));
+    EXPECT_EQ(state.wholeReads, 3);
+    EXPECT_TRUE(state.singleReads.empty());
+
+    // Toggled but released modifiers (and Caps Lock on) are no shortcut.
+    for (unsigned key : { 0x11u, 0x12u, 0x5Bu, 0x5Cu, 0x14u }) {
+        state.keys[key] = kToggled;
+    }
+    EXPECT_TRUE((DecideKeyDown(state, true, false) == KeyDownDecision { true, false }));
+}
+
+TEST(KeyHookLogic, DecideKeyDown_ConvertsAsWithoutTheOption_WhenTheKeyStateCannotBeRead)
+{
+    RecordingKeyState state;
+    state.readable = false;
+    state.keys[0x11] = kDown;
+    state.keys[0x10] = kDown;
+    EXPECT_TRUE((DecideKeyDown(state, true, false) == KeyDownDecision { true, true }));
+    EXPECT_EQ(state.wholeReads, 1);
+    EXPECT_EQ(state.singleReads, std::vector<unsigned> { 0x10 });
+}
+
+TEST(KeyHookLogic, ShortcutHeld_OnlyForCtrlAltAndWindowsKeys)
+{
+    for (unsigned key = 0; key < 256; ++key) {
+        unsigned char keys[pelo::hook::kKeyStateSize] = {};
+        keys[key] = kDown;
+        const bool modifier = key == 0x11 || key == 0x12 || key == 0x5B || key == 0x5C;
+        EXPECT_EQ(ShortcutHeld(keys), modifier) << "key " << key;
     }
 }
 

@@ -129,7 +129,7 @@ TEST_F(PelohookImage, Imports_OnlyKernel32AndUser32)
     EXPECT_EQ(dlls, (std::vector<std::string> { "KERNEL32.DLL", "USER32.DLL" }));
 }
 
-TEST_F(PelohookImage, Exports_TheClassAndTheFiveFunctions_ByName)
+TEST_F(PelohookImage, Exports_TheClassAndTheSevenFunctions_ByName)
 {
     const IMAGE_DATA_DIRECTORY& dir = m_image.Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
     const auto* exports = m_image.AtRva<IMAGE_EXPORT_DIRECTORY>(dir.VirtualAddress);
@@ -155,6 +155,8 @@ TEST_F(PelohookImage, Exports_TheClassAndTheFiveFunctions_ByName)
         "_Z29Dll_Setg_bAxBnShiftDownInHooki",
         "_Z25Dll_ConvertKeyCharToTCharji",
         "_Z20Dll_SendTCharToFocuswl",
+        "_Z27Dll_SetbPassShortcutsInHooki",
+        "_Z29Dll_SetExcludedProgramsInHookPKwi",
     };
     EXPECT_EQ(names, expected);
 }
@@ -176,9 +178,11 @@ TEST_F(PelohookImage, DataSection_mydata_IsSharedWritable_AndTheFileIsSmall)
     ASSERT_NE(mydata, nullptr);
     const DWORD flags = IMAGE_SCN_MEM_SHARED | IMAGE_SCN_MEM_READ | IMAGE_SCN_MEM_WRITE;
     EXPECT_EQ(mydata->Characteristics & flags, flags);
-    // Handle, table of 36 pairs, flag and two window handles, all initialised in the file.
+    // Handle, table of 36 pairs, flag, two window handles, the shortcut flag and the list of
+    // excluded programs, all initialised in the file.
     EXPECT_GE(mydata->Misc.VirtualSize,
-        sizeof(HHOOK) + KEY_COUNT * sizeof(KeyTCharPair) + sizeof(int) + 2 * sizeof(HWND));
+        sizeof(HHOOK) + KEY_COUNT * sizeof(KeyTCharPair) + sizeof(int) + 2 * sizeof(HWND) + sizeof(int)
+            + sizeof(pelo::hook::ExcludedPrograms<wchar_t>));
     EXPECT_GE(mydata->SizeOfRawData, mydata->Misc.VirtualSize);
     EXPECT_LT(m_image.size(), 16u * 1024u);
 }

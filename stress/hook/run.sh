@@ -4,7 +4,10 @@
 # window of another process, whose thread runs the hook procedure; every character received must
 # be the key's entry of table A or B. Then the table is replaced without pause while keys are
 # converted through the library, for the same check at a far higher rate. Builds what it needs
-# into $PELO_BUILD_DIR (default build/), for x64 and x86 unless told which.
+# into $PELO_BUILD_DIR (default build/), for x64 and x86 unless told which. Then the same for the
+# list of excluded programs: replaced at that rate, alternately naming the receiving program and
+# not, while as many keys are typed; each key must come converted or left alone, and the last list
+# must hold at once afterwards.
 # Usage: stress/hook/run.sh [keys=100000] [replacements per second=1000] [x64|x86|both=both]
 # shellcheck source=bench/common.sh
 source "$(dirname "$0")/../../bench/common.sh"
@@ -18,8 +21,10 @@ esac
 
 status=0
 for kind in "${kinds[@]}"; do
-  pelo_build "$kind" PelohookTableStress
-  echo "== $kind"
+  pelo_build "$kind" PelohookTableStress PelohookListStress
+  echo "== $kind: table"
   pelo_wine_run "$kind" stress/hook PelohookTableStress.exe "$keys" "$rate" || status=1
+  echo "== $kind: excluded programs"
+  pelo_wine_run "$kind" stress/hook PelohookListStress.exe "$keys" "$rate" || status=1
 done
 exit $status
