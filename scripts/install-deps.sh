@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Pelo needs on Debian 12 (run as root).
-# Does nothing for packages already present. A CJK font lets Wine show the Chinese texts.
+# Does nothing for packages already present. A CJK font lets Wine show the Chinese texts;
+# unicode-data holds the Unicode files that the character name table is generated from.
 set -euo pipefail
 
 need=()
@@ -15,7 +16,7 @@ for p in cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix \
   mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 \
   wine wine64 xvfb xdotool x11-apps imagemagick googletest clang \
   libclang-rt-14-dev clang-format g++ python3 fp-utils fonts-wqy-microhei fonts-arphic-uming \
-  fonts-dejavu-core nsis; do
+  fonts-dejavu-core nsis unicode-data; do
   have "$p" || need+=("$p")
 done
 have wine32:i386 || need+=("wine32:i386")

@@ -108,6 +108,7 @@ BOOL CPeloDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
     BindKeyButtons();
+    m_KeyNameTips.Create(Hwnd(), m_pAxKey, KEY_COUNT, m_axKey[SHIFT_BUTTON].Hwnd());
     // Dialogs opened without a parent from here on are owned by the topmost keyboard.
     if (pelo::window::Application* app = pelo::window::Application::Current()) {
         app->SetMainWindow(Hwnd());

@@ -8,6 +8,7 @@
 #include "framework/dialog/Dialog.h"
 #include "framework/window/TrayIcon.h"
 #include "hook/Pelohook.h"
+#include "keyboard/KeyNameTips.h"
 #include "keyboard/Pelokey.h"
 #include "welcome/HtmlHelpViewer.h"
 
@@ -84,4 +85,5 @@ private:
     pelo::window::TrayIcon m_TrayIcon;
     CHtmlHelpViewer m_HelpViewer;
     CWelcomeDlg* m_pWelcomeDlg = nullptr; // while the welcome dialog runs
+    CKeyNameTips m_KeyNameTips;
 };

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/ProgramState.h"
+#include "charnames/CharacterNames.h"
 #include "config/Config.h"
 #include "settings/RenameDlg.h"
 #include "settings/SettingsIds.h"
@@ -155,6 +156,18 @@ void CKeyMapPage::ReleaseSelectedKey()
     m_bKeySelected = 0;
 }
 
+void CKeyMapPage::ShowKeyNames()
+{
+    std::wstring line;
+    if (m_bKeySelected && m_pSelectedKey) {
+        const std::u16string names
+            = pelo::charnames::DescribeKeyCharacters(static_cast<char16_t>(m_pSelectedKey->GetTChar1()),
+                static_cast<char16_t>(m_pSelectedKey->GetTChar2()));
+        line.assign(names.begin(), names.end());
+    }
+    pelo::dialog::SetControlText(Item(IDC_KEY_NAMES), line);
+}
+
 int CKeyMapPage::SaveWorkingFangAn()
 {
     const wchar_t* path = SlotPath(m_nSlot);
@@ -208,6 +221,7 @@ LRESULT CKeyMapPage::OnKeyDown(WPARAM wParam, LPARAM)
         m_bKeySelected = 1;
     }
     UpdateData(false);
+    ShowKeyNames();
     return Default();
 }
 
@@ -242,6 +256,7 @@ void CKeyMapPage::OnTCharChange(int which)
         m_WorkingFangAn.SetKeyTChar(index, which, tchar);
     }
     m_bModified = 1;
+    ShowKeyNames();
 }
 
 void CKeyMapPage::OnSchemeChange()
@@ -288,6 +303,7 @@ void CKeyMapPage::OnSchemeChange()
     m_strTChar2.clear();
     UpdateData(false);
     ReleaseSelectedKey();
+    ShowKeyNames();
 
     m_nSlot = selection + 1;
     m_WorkingFangAn = loaded;

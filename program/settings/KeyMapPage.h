@@ -45,6 +45,8 @@ private:
     void ShowWorkingFangAn();
     void ReplaceComboEntry(int index, const char16_t* name);
     void ReleaseSelectedKey();
+    // The line under the keys that names the selected key's two characters (empty without one).
+    void ShowKeyNames();
     HWND MessageOwner() const;
 
     LRESULT OnKeyDown(WPARAM, LPARAM);

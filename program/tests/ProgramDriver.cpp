@@ -1,5 +1,6 @@
 #include "ProgramDriver.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -553,6 +554,121 @@ void ReadOnlyFile::Clear()
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
         ::SetFileAttributesW(m_path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
     }
+}
+
+// ---- Character name helpers
+
+namespace {
+
+struct FindTooltip {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwnedTooltip(HWND hwnd, LPARAM data)
+{
+    auto* find = reinterpret_cast<FindTooltip*>(data);
+    wchar_t className[32] = L"";
+    ::GetClassNameW(hwnd, className, 32);
+    if (::GetWindow(hwnd, GW_OWNER) == find->owner && std::wstring(className) == TOOLTIPS_CLASSW) {
+        find->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Memory in another process, freed at the end.
+class RemoteMemory {
+public:
+    RemoteMemory(HWND window, std::size_t size)
+    {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(window, &pid);
+        m_process.reset(::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+        m_address = m_process ? ::VirtualAllocEx(m_process.get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE)
+                              : nullptr;
+    }
+    ~RemoteMemory()
+    {
+        if (m_address) {
+            ::VirtualFreeEx(m_process.get(), m_address, 0, MEM_RELEASE);
+        }
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    [[nodiscard]] void* Address(std::size_t offset = 0) const
+    {
+        return static_cast<char*>(m_address) + offset;
+    }
+    [[nodiscard]] bool Valid() const { return m_address != nullptr; }
+    bool Write(std::size_t offset, const void* data, std::size_t size) const
+    {
+        return ::WriteProcessMemory(m_process.get(), Address(offset), data, size, nullptr) != FALSE;
+    }
+    bool Read(std::size_t offset, void* data, std::size_t size) const
+    {
+        return ::ReadProcessMemory(m_process.get(), Address(offset), data, size, nullptr) != FALSE;
+    }
+
+private:
+    UniqueKernelHandle m_process;
+    void* m_address = nullptr;
+};
+
+} // namespace
+
+HWND TooltipOwnedBy(HWND owner)
+{
+    FindTooltip find { owner, nullptr };
+    ::EnumWindows(&FindOwnedTooltip, reinterpret_cast<LPARAM>(&find));
+    return find.found;
+}
+
+std::wstring ToolText(HWND tooltip, HWND tool)
+{
+    constexpr std::size_t kTextUnits = 1024; // the most a tip holds
+    const RemoteMemory remote(tooltip, sizeof(TTTOOLINFOW) + kTextUnits * sizeof(wchar_t));
+    if (!remote.Valid()) {
+        return {};
+    }
+    const auto count = static_cast<int>(::SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TTTOOLINFOW info {};
+        info.cbSize = sizeof info;
+        if (!remote.Write(0, &info, sizeof info)
+            || !::SendMessageW(
+                tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote.Address()))
+            || !remote.Read(0, &info, sizeof info)) {
+            return {};
+        }
+        if (info.uId != reinterpret_cast<UINT_PTR>(tool)) {
+            continue;
+        }
+        const wchar_t empty = L'\0';
+        info.lpszText = static_cast<wchar_t*>(remote.Address(sizeof info));
+        if (!remote.Write(0, &info, sizeof info) || !remote.Write(sizeof info, &empty, sizeof empty)) {
+            return {};
+        }
+        ::SendMessageW(tooltip, TTM_GETTEXTW, kTextUnits, reinterpret_cast<LPARAM>(remote.Address()));
+        std::wstring text(kTextUnits, L'\0');
+        if (!remote.Read(sizeof info, text.data(), kTextUnits * sizeof(wchar_t))) {
+            return {};
+        }
+        text.resize(text.find(L'\0'));
+        return text;
+    }
+    return {};
+}
+
+void MoveMouseTo(POINT point)
+{
+    INPUT input {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ::MulDiv(point.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ::MulDiv(point.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    ::SendInput(1, &input, sizeof input);
 }
 
 } // namespace pelo::programtest

@@ -169,4 +169,14 @@ private:
     bool m_set = false;
 };
 
+// ---- Character name helpers
+
+// The tooltip control that this window owns, or nullptr.
+[[nodiscard]] HWND TooltipOwnedBy(HWND owner);
+// What the tooltip shows for the tool of this window (TTM_GETTEXT, which asks the owner of a tool
+// whose text comes by callback), empty when there is no such tool.
+[[nodiscard]] std::wstring ToolText(HWND tooltip, HWND tool);
+// Moves the mouse to a point of the screen without a click.
+void MoveMouseTo(POINT point);
+
 } // namespace pelo::programtest

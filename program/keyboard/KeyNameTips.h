@@ -1,0 +1,48 @@
+// The tips of the keyboard window's key buttons. A key's tip names its two characters as the
+// button holds them when the tip opens, so that it follows every scheme change without being
+// told; the Shift button's tip says what it does. The tips' notifications come to a message-only
+// window of this object, so the keyboard window handles none of them.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/UniqueHandle.h"
+#include "framework/window/Window.h"
+#include "keyboard/Pelokey.h"
+
+class CKeyNameTips : public pelo::window::WindowT<CKeyNameTips> {
+public:
+    CKeyNameTips() = default;
+
+    // A tooltip control owned by `owner` with a tool for each of the `keyCount` key buttons and
+    // one for the Shift button; false when the control or a tool could not be made.
+    bool Create(HWND owner, CPelokey* const* keys, int keyCount, HWND shiftButton);
+
+    [[nodiscard]] HWND Tooltip() const noexcept { return m_tooltip.get(); }
+
+    static const pelo::window::HandlerTable<CKeyNameTips>& Handlers();
+
+private:
+    bool AddTool(HWND button);
+    LRESULT OnNotify(WPARAM, LPARAM);
+
+    // The owner destroys the tooltip with itself, which may come first.
+    struct OwnedWindowTraits {
+        using Handle = HWND;
+        static constexpr Handle invalid() noexcept { return nullptr; }
+        static void close(Handle h) noexcept
+        {
+            if (::IsWindow(h)) {
+                ::DestroyWindow(h);
+            }
+        }
+    };
+
+    CPelokey* const* m_keys = nullptr;
+    int m_keyCount = 0;
+    HWND m_shiftButton = nullptr;
+    std::wstring m_text; // what the tooltip shows, kept until it asks again
+    pelo::UniqueHandle<OwnedWindowTraits> m_tooltip;
+};
