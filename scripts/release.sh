@@ -5,7 +5,8 @@
 # binary's .gnu_debuglink), and SHA256SUMS over all of them.
 # Installs what is missing first; builds optimised (-O2, with debug information that the packaging
 # splits off) in build/release-x64 and build/release-x86. Every packaged file carries the time of
-# the commit (SOURCE_DATE_EPOCH), so two runs from one commit give the same bytes.
+# the commit (SOURCE_DATE_EPOCH), so two runs from one commit give the same bytes. Refreshes the
+# README's picture of the keyboard window (docs/pelo-keyboard.png) from the x64 release.
 # Usage: scripts/release.sh [--check]
 #   --check  then builds everything again from scratch in build/release-check-{x64,x86}, packs it
 #            into build/release-check-dist and fails unless every file equals the one in dist/
@@ -63,6 +64,9 @@ for arch in x64 x86; do
   release_build "$build/release-$arch" "$arch"
 done
 collect "$root/dist" "$build/release"
+# The README's picture of the keyboard window, from the x64 release as it is packed.
+PELO_BUILD_DIR=$build bash scripts/run.sh --no-setup --from "$build/release-x64/installer/package" \
+  --picture "$root/docs/pelo-keyboard.png"
 echo "Release $(git -C "$root" describe --always --dirty) in $root/dist:"
 (cd "$root/dist" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | xargs -d '\n' ls -l --time-style=+%F | awk '{print "  " $5 "\t" $7}')
 
