@@ -123,7 +123,11 @@ BOOL CPeloDlg::OnInitDialog()
     }
     g_nCurrentSlot = ReadSlotNumber(kConfigFile);
     CheckFangAnFiles(g_szFangAnNames);
-    LoadSlotScheme(g_nCurrentSlot);
+    if (!LoadSlotScheme(g_nCurrentSlot)) {
+        // No scheme is in use yet: the default characters for this run, written nowhere.
+        g_CurrentFangAn.SetDefaultFangAn(g_szFangAnNames[g_nCurrentSlot - 1]);
+        ReportUnreadableScheme(g_nCurrentSlot, L"这次先使用默认的键盘方案，退出时不会改写这个文件。");
+    }
     ApplySchemeToKeys(g_CurrentFangAn);
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     AddTrayIcon();
@@ -166,6 +170,18 @@ void CPeloDlg::ShowHelp()
     ShowHelpFile(Hwnd(), m_HelpViewer);
 }
 
+void CPeloDlg::ReportUnreadableScheme(int nSlot, const wchar_t* consequence)
+{
+    const FangAnSlot* slot = FangAnSlotOf(nSlot);
+    std::wstring path = slot ? slot->szPath : L"";
+    if (path.rfind(L".\\", 0) == 0) {
+        path.erase(0, 2);
+    }
+    pelo::dialog::ShowMessageBox(Hwnd(),
+        L"无法读取键盘方案文件“" + path + L"”，它可能正被其他程序使用，或者没有读取权限。\n" + consequence,
+        kCaption, MB_ICONEXCLAMATION);
+}
+
 void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
 {
     for (int i = 0; i < KEY_COUNT; ++i) {
@@ -174,10 +190,21 @@ void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
     }
 }
 
-void CPeloDlg::LoadSlotScheme(int nSlot)
+int CPeloDlg::LoadSlotScheme(int nSlot)
 {
     const FangAnSlot* slot = FangAnSlotOf(nSlot);
-    g_CurrentFangAn.LoadFangAnFile(slot ? slot->szPath : L"");
+    // Into a copy that starts as the current scheme, whose characters a short file keeps where it
+    // ends; taken only once the file has been read.
+    CKeyMapFangAn scheme = g_CurrentFangAn;
+    if (!slot || !scheme.LoadFangAnFile(slot->szPath)) {
+        // A default scheme made for a missing file that could not be saved reached the hook.
+        Dll_SetFangAnInHook(&g_CurrentFangAn);
+        return 0;
+    }
+    g_CurrentFangAn = scheme;
+    g_nCurrentSlot = nSlot;
+    g_nLoadedSlot = nSlot;
+    return 1;
 }
 
 void CPeloDlg::SaveSlotScheme(int nSlot)
@@ -211,8 +238,9 @@ void CPeloDlg::ToggleFunction()
 
 void CPeloDlg::ShowFunctionMenu(bool bForeground)
 {
+    // The slot number is not read again: whatever config.ini says now (another copy may have
+    // written it, or it could not be written), the scheme in use is the one this copy loaded.
     CheckFangAnFiles(g_szFangAnNames);
-    g_nCurrentSlot = ReadSlotNumber(kConfigFile);
     POINT cursor {};
     ::GetCursorPos(&cursor);
     if (bForeground) {
@@ -234,8 +262,12 @@ void CPeloDlg::ShutDown()
     WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
     g_HotKeySetting.WriteToIni(kConfigFile);
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
-    SaveSlotScheme(g_nCurrentSlot);
-    WriteSlotNumber(kConfigFile, g_nCurrentSlot);
+    // Only a scheme loaded from its slot's file goes back there, and only then is its slot the
+    // one to start with next time.
+    if (CurrentFangAnLoaded()) {
+        SaveSlotScheme(g_nCurrentSlot);
+        WriteSlotNumber(kConfigFile, g_nCurrentSlot);
+    }
     EndDialog(IDCANCEL);
 }
 
@@ -364,6 +396,11 @@ void CPeloDlg::RunSettings()
     CSettingsDlg dlg;
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
     const INT_PTR result = dlg.DoModal();
+    // A scheme the page made current is in use from now on as its file holds it; one that cannot
+    // be read is used as the page left it, and not written back at exit.
+    if (!CurrentFangAnLoaded()) {
+        LoadSlotScheme(g_nCurrentSlot);
+    }
     const bool registered = g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId) != 0;
     if (registered && result == IDOK) {
         g_HotKeySetting.WriteToIni(kConfigFile);
@@ -385,9 +422,12 @@ void CPeloDlg::RunSettings()
 
 void CPeloDlg::OnChooseScheme(int id)
 {
-    g_nCurrentSlot = id - ID_SCHEME_1 + 1;
+    const int nSlot = id - ID_SCHEME_1 + 1;
+    if (!LoadSlotScheme(nSlot)) {
+        ReportUnreadableScheme(nSlot, L"仍然使用原来的键盘方案。");
+        return;
+    }
     WriteSlotNumber(kConfigFile, g_nCurrentSlot);
-    LoadSlotScheme(g_nCurrentSlot);
     ApplySchemeToKeys(g_CurrentFangAn);
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
@@ -405,7 +445,8 @@ void CPeloDlg::OnUpdateScheme(CommandState& state)
     const int slot = state.Id() - ID_SCHEME_1 + 1;
     const auto* name = reinterpret_cast<const wchar_t*>(g_szFangAnNames[slot - 1]);
     state.SetText(std::wstring(name) + L"(&" + std::to_wstring(slot) + L")");
-    state.SetCheck(g_nCurrentSlot == slot);
+    // The scheme in use: none while the current slot's file could not be read.
+    state.SetCheck(CurrentFangAnLoaded() && g_nCurrentSlot == slot);
 }
 
 void CPeloDlg::OnShiftClick()

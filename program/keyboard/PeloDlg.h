@@ -30,7 +30,9 @@ public:
     void ApplySchemeToKeys(const CKeyMapFangAn& scheme);
     void ToggleFunction();
     void ShowFunctionMenu(bool bForeground);
-    void LoadSlotScheme(int nSlot);
+    // Loads the slot's key-map file into the current scheme, which from then on belongs to that
+    // slot; 1 when loaded. A file that cannot be read leaves the scheme in use as it was.
+    int LoadSlotScheme(int nSlot);
     void SaveSlotScheme(int nSlot);
     // The settings command: runs the settings dialog with the hook stopped and the hotkey
     // unregistered, then registers the hotkey again and brings the keyboard up to date.
@@ -50,6 +52,7 @@ private:
     void ShutDown();
     void RunWelcome();
     void RunAbout();
+    void ReportUnreadableScheme(int nSlot, const wchar_t* consequence);
 
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);

@@ -520,3 +520,25 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& rect)
 }
 
 } // namespace pelo::programtest
+
+namespace pelo::programtest {
+
+LockedFile::LockedFile(const std::wstring& path, DWORD sharing)
+    : m_file(::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr))
+{
+}
+
+std::vector<HWND> MenuWindows(DWORD pid)
+{
+    std::vector<HWND> menus;
+    for (HWND window : ProcessWindows(pid)) {
+        wchar_t className[16] = L"";
+        ::GetClassNameW(window, className, 16);
+        if (::IsWindowVisible(window) && std::wstring(className) == L"#32768") {
+            menus.push_back(window);
+        }
+    }
+    return menus;
+}
+
+} // namespace pelo::programtest

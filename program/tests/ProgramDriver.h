@@ -149,3 +149,24 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 [[nodiscard]] RECT WindowRect(HWND window);
 
 } // namespace pelo::programtest
+
+// Closing the program and the scheme in use: what those tests hold and look for.
+namespace pelo::programtest {
+
+// A file held open by this test, so that no process can open it in a way the sharing does not
+// allow (none at all by default), until released.
+class LockedFile {
+public:
+    explicit LockedFile(const std::wstring& path, DWORD sharing = 0);
+
+    [[nodiscard]] bool Locked() const { return static_cast<bool>(m_file); }
+    void Release() { m_file.reset(); }
+
+private:
+    UniqueFile m_file;
+};
+
+// The shown popup menu windows of a process.
+[[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
+
+} // namespace pelo::programtest
