@@ -68,6 +68,7 @@ const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
             { WM_SHOWWINDOW, &CPeloDlg::OnShowWindow },
             { WM_CLOSE, &CPeloDlg::OnClose },
             { WM_MOVE, &CPeloDlg::OnMove },
+            { WM_WINDOWPOSCHANGING, &CPeloDlg::OnWindowPosChanging },
         },
         {
             { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
@@ -107,6 +108,7 @@ bool CPeloDlg::BindKeyButtons()
 BOOL CPeloDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
+    const ModalScope startUp(*this);
     BindKeyButtons();
     // Dialogs opened without a parent from here on are owned by the topmost keyboard.
     if (pelo::window::Application* app = pelo::window::Application::Current()) {
@@ -119,7 +121,7 @@ BOOL CPeloDlg::OnInitDialog()
     m_nWndPosY = pos.y;
     g_HotKeySetting.ReadFromIni(kConfigFile);
     if (!g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId)) {
-        pelo::dialog::ShowMessageBox(Hwnd(), L"快捷键有冲突！请重新设置！", kCaption, MB_ICONEXCLAMATION);
+        ShowOwnMessage(L"快捷键有冲突！请重新设置！", MB_ICONEXCLAMATION);
     }
     g_nCurrentSlot = ReadSlotNumber(kConfigFile);
     CheckFangAnFiles(g_szFangAnNames);
@@ -132,7 +134,7 @@ BOOL CPeloDlg::OnInitDialog()
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     AddTrayIcon();
     m_bShowWelcome = ReadShowWelcome(kConfigFile);
-    if (m_bShowWelcome == 1) {
+    if (m_bShowWelcome == 1 && !Closing()) {
         RunWelcome();
     }
     return TRUE;
@@ -142,13 +144,11 @@ void CPeloDlg::RunWelcome()
 {
     // Still hidden: the welcome dialog and what it opens come before the keyboard window.
     CWelcomeDlg welcome;
-    m_pWelcomeDlg = &welcome;
     const INT_PTR result = welcome.DoModal();
-    m_pWelcomeDlg = nullptr;
     if (result != IDOK && result != IDCANCEL) {
         return; // never shown, so the user has not answered
     }
-    if (result == IDOK) {
+    if (result == IDOK && !m_bCloseRequested) {
         if (welcome.m_nChoice == CWelcomeDlg::kShowHelp) {
             ShowHelpFile(Hwnd(), m_HelpViewer);
         } else if (welcome.m_nChoice == CWelcomeDlg::kCustomise) {
@@ -161,13 +161,27 @@ void CPeloDlg::RunWelcome()
 
 void CPeloDlg::RunAbout()
 {
+    if (Closing()) {
+        return;
+    }
+    const ModalScope modal(*this);
     CAboutDlg about;
     about.DoModal();
 }
 
 void CPeloDlg::ShowHelp()
 {
+    const ModalScope modal(*this); // its messages, when it cannot show the file
     ShowHelpFile(Hwnd(), m_HelpViewer);
+}
+
+int CPeloDlg::ShowOwnMessage(const std::wstring& text, UINT type)
+{
+    if (Closing()) {
+        return IDCANCEL; // nothing more to answer once the program is closing
+    }
+    const ModalScope modal(*this);
+    return pelo::dialog::ShowMessageBox(Hwnd(), text, kCaption, type);
 }
 
 void CPeloDlg::ReportUnreadableScheme(int nSlot, const wchar_t* consequence)
@@ -177,9 +191,9 @@ void CPeloDlg::ReportUnreadableScheme(int nSlot, const wchar_t* consequence)
     if (path.rfind(L".\\", 0) == 0) {
         path.erase(0, 2);
     }
-    pelo::dialog::ShowMessageBox(Hwnd(),
+    ShowOwnMessage(
         L"无法读取键盘方案文件“" + path + L"”，它可能正被其他程序使用，或者没有读取权限。\n" + consequence,
-        kCaption, MB_ICONEXCLAMATION);
+        MB_ICONEXCLAMATION);
 }
 
 void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
@@ -222,11 +236,14 @@ void CPeloDlg::AddTrayIcon()
 void CPeloDlg::ToggleFunction()
 {
     if (m_bFunctionOn == 0) {
+        m_bFunctionOn = 1; // first: the window is shown only while the function is on
         ::ShowWindow(Hwnd(), SW_SHOW);
-        m_bFunctionOn = 1;
         m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_ON);
         m_TrayIcon.Modify(m_hTrayIcon, kTipOn);
-        m_KeyboardHook.StartHook();
+        // Not while the settings are open: the hook follows the switch once they have closed.
+        if (!m_bInSettings) {
+            m_KeyboardHook.StartHook();
+        }
     } else {
         ::ShowWindow(Hwnd(), SW_HIDE);
         m_bFunctionOn = 0;
@@ -238,6 +255,10 @@ void CPeloDlg::ToggleFunction()
 
 void CPeloDlg::ShowFunctionMenu(bool bForeground)
 {
+    if (Closing()) {
+        return;
+    }
+    const ModalScope modal(*this);
     // The slot number is not read again: whatever config.ini says now (another copy may have
     // written it, or it could not be written), the scheme in use is the one this copy loaded.
     CheckFangAnFiles(g_szFangAnNames);
@@ -248,27 +269,6 @@ void CPeloDlg::ShowFunctionMenu(bool bForeground)
     }
     const pelo::window::PopupMenu menu(Module(), IDR_FUNCTION_MENU);
     menu.Track(cursor, Hwnd());
-}
-
-void CPeloDlg::ShutDown()
-{
-    // Exit chosen from the tray menu while the welcome dialog still waits: it is cancelled, so
-    // that nothing it offers runs after the shutdown.
-    if (m_pWelcomeDlg && m_pWelcomeDlg->Hwnd()) {
-        ::SendMessageW(m_pWelcomeDlg->Hwnd(), WM_COMMAND, IDCANCEL, 0);
-    }
-    m_KeyboardHook.StopHook();
-    m_TrayIcon.Delete();
-    WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
-    g_HotKeySetting.WriteToIni(kConfigFile);
-    CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
-    // Only a scheme loaded from its slot's file goes back there, and only then is its slot the
-    // one to start with next time.
-    if (CurrentFangAnLoaded()) {
-        SaveSlotScheme(g_nCurrentSlot);
-        WriteSlotNumber(kConfigFile, g_nCurrentSlot);
-    }
-    EndDialog(IDCANCEL);
 }
 
 LRESULT CPeloDlg::OnSysCommand(WPARAM wParam, LPARAM)
@@ -357,17 +357,6 @@ LRESULT CPeloDlg::OnMove(WPARAM, LPARAM)
     return result;
 }
 
-LRESULT CPeloDlg::OnClose(WPARAM, LPARAM)
-{
-    ShutDown();
-    return 0;
-}
-
-void CPeloDlg::OnExit()
-{
-    ShutDown();
-}
-
 void CPeloDlg::OnAbout()
 {
     RunAbout();
@@ -380,18 +369,35 @@ void CPeloDlg::OnToggleFunction()
 
 void CPeloDlg::RunSettings()
 {
-    // Also refused while an earlier command has not finished: before its dialog is shown, or
-    // while its conflict message is up.
-    static bool s_bRunning = false;
-    if (g_bSettingsOpen == 1 || s_bRunning) {
+    // Also refused while an earlier command has not finished (before its dialog is shown, or
+    // while its conflict message is up), and once the program is closing.
+    if (g_bSettingsOpen == 1 || m_bInSettings || Closing()) {
         return;
     }
-    const struct Running {
-        Running() { s_bRunning = true; }
-        Running(const Running&) = delete;
-        Running& operator=(const Running&) = delete;
-        ~Running() { s_bRunning = false; }
-    } running;
+    const ModalScope modal(*this);
+    struct InSettings {
+        explicit InSettings(bool& flag)
+            : m_flag(flag)
+        {
+            m_flag = true;
+        }
+        InSettings(const InSettings&) = delete;
+        InSettings& operator=(const InSettings&) = delete;
+        ~InSettings() { m_flag = false; }
+        bool& m_flag;
+    };
+    {
+        const InSettings inSettings(m_bInSettings);
+        RunSettingsDialog();
+    }
+    // Whatever was switched meanwhile, the hook now follows the function.
+    if (m_bFunctionOn && !Closing()) {
+        m_KeyboardHook.StartHook();
+    }
+}
+
+void CPeloDlg::RunSettingsDialog()
+{
     m_KeyboardHook.StopHook();
     CSettingsDlg dlg;
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
@@ -401,27 +407,34 @@ void CPeloDlg::RunSettings()
     if (!CurrentFangAnLoaded()) {
         LoadSlotScheme(g_nCurrentSlot);
     }
+    TakeSettingsNames(dlg);
+    if (m_bCloseRequested) {
+        return; // Exit meanwhile: the shutdown follows, and nothing else of this command
+    }
     const bool registered = g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId) != 0;
     if (registered && result == IDOK) {
         g_HotKeySetting.WriteToIni(kConfigFile);
     }
     if (!registered) {
-        pelo::dialog::ShowMessageBox(
-            Hwnd(), L"快捷键有冲突！\n请重新设置快捷键！", kCaption, MB_ICONEXCLAMATION);
+        ShowOwnMessage(L"快捷键有冲突！\n请重新设置快捷键！", MB_ICONEXCLAMATION);
     }
-    std::memcpy(g_szFangAnNames, dlg.KeyMapPage().FangAnNames(), sizeof g_szFangAnNames);
-    g_CurrentFangAn.SetFangAnName(g_szFangAnNames[g_nCurrentSlot - 1]);
     // The page handed every scheme it loaded to the hook library; the hook types the current one.
     Dll_SetFangAnInHook(&g_CurrentFangAn);
     ApplySchemeToKeys(g_CurrentFangAn);
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
-    if (m_bFunctionOn) {
-        m_KeyboardHook.StartHook();
-    }
+}
+
+void CPeloDlg::TakeSettingsNames(const CSettingsDlg& dlg)
+{
+    std::memcpy(g_szFangAnNames, dlg.KeyMapPage().FangAnNames(), sizeof g_szFangAnNames);
+    g_CurrentFangAn.SetFangAnName(g_szFangAnNames[g_nCurrentSlot - 1]);
 }
 
 void CPeloDlg::OnChooseScheme(int id)
 {
+    if (Closing()) {
+        return;
+    }
     const int nSlot = id - ID_SCHEME_1 + 1;
     if (!LoadSlotScheme(nSlot)) {
         ReportUnreadableScheme(nSlot, L"仍然使用原来的键盘方案。");

@@ -523,6 +523,23 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& rect)
 
 namespace pelo::programtest {
 
+namespace {
+int g_hotKeyCount = 0;
+}
+
+HeldHotKey::HeldHotKey(UINT modifiers, UINT virtualKey)
+    : m_id(0x2000 + ++g_hotKeyCount)
+    , m_held(::RegisterHotKey(nullptr, m_id, modifiers, virtualKey) != FALSE)
+{
+}
+
+HeldHotKey::~HeldHotKey()
+{
+    if (m_held) {
+        ::UnregisterHotKey(nullptr, m_id);
+    }
+}
+
 LockedFile::LockedFile(const std::wstring& path, DWORD sharing)
     : m_file(::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr))
 {
@@ -539,6 +556,13 @@ std::vector<HWND> MenuWindows(DWORD pid)
         }
     }
     return menus;
+}
+
+bool WaitVisible(HWND window, bool visible)
+{
+    DWORD_PTR result = 0;
+    return WaitUntil([&] { return (::IsWindowVisible(window) != FALSE) == visible; })
+        && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
 }
 
 } // namespace pelo::programtest

@@ -153,6 +153,22 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 // Closing the program and the scheme in use: what those tests hold and look for.
 namespace pelo::programtest {
 
+// A hotkey combination registered by this test's thread for as long as the object lives, so that
+// the program cannot register it.
+class HeldHotKey {
+public:
+    HeldHotKey(UINT modifiers, UINT virtualKey);
+    ~HeldHotKey();
+    HeldHotKey(const HeldHotKey&) = delete;
+    HeldHotKey& operator=(const HeldHotKey&) = delete;
+
+    [[nodiscard]] bool Held() const { return m_held; }
+
+private:
+    int m_id;
+    bool m_held;
+};
+
 // A file held open by this test, so that no process can open it in a way the sharing does not
 // allow (none at all by default), until released.
 class LockedFile {
@@ -168,5 +184,9 @@ private:
 
 // The shown popup menu windows of a process.
 [[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
+
+// Waits for the window to be shown or hidden, then for its thread to have finished what it was
+// doing (the hook is started or stopped after the window is shown or hidden).
+bool WaitVisible(HWND window, bool visible);
 
 } // namespace pelo::programtest
