@@ -1,14 +1,20 @@
-// How the keyboard window closes: by WM_CLOSE and the Exit command once nothing of ours is open.
+// How the keyboard window closes: by WM_CLOSE and the Exit command once nothing of ours is open,
+// and at once when the Windows session ends.
 #include <cwchar>
 #include <vector>
 
 #include "app/ProgramState.h"
+#include "app/Registration.h"
 #include "config/Config.h"
 #include "keyboard/PeloDlg.h"
 
 using namespace pelo::program;
 
 namespace {
+
+// Long enough for the registration tool on a busy machine; one that hangs holds up the end of the
+// session no longer than this.
+constexpr unsigned long kRemovalWaitMs = 15000;
 
 struct ThreadDialogs {
     HWND except;
@@ -79,6 +85,11 @@ void CPeloDlg::ShutDown()
         return;
     }
     m_bShutDown = true;
+    // Only the end of the session gets here with something of ours still open.
+    EndOpenDialogs();
+    if (m_pSettingsDlg) {
+        TakeSettingsNames(*m_pSettingsDlg); // a scheme renamed meanwhile keeps its new name
+    }
     m_KeyboardHook.StopHook();
     m_TrayIcon.Delete();
     WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
@@ -113,4 +124,21 @@ LRESULT CPeloDlg::OnWindowPosChanging(WPARAM, LPARAM lParam)
         pos->flags &= ~SWP_SHOWWINDOW;
     }
     return Default();
+}
+
+LRESULT CPeloDlg::OnQueryEndSession(WPARAM, LPARAM)
+{
+    return TRUE; // nothing to ask: the end of the session saves everything
+}
+
+LRESULT CPeloDlg::OnEndSession(WPARAM wParam, LPARAM)
+{
+    if (wParam == FALSE) {
+        return 0; // the log-off or shut-down was cancelled: the program runs on
+    }
+    // The process may be ended as soon as this returns: the whole shutdown and the removal of the
+    // registration happen here and now, even with a dialog open or during the start-up.
+    ShutDown();
+    RemoveRegistrationOnce(kRemovalWaitMs);
+    return 0;
 }

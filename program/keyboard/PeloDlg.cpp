@@ -69,6 +69,8 @@ const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
             { WM_CLOSE, &CPeloDlg::OnClose },
             { WM_MOVE, &CPeloDlg::OnMove },
             { WM_WINDOWPOSCHANGING, &CPeloDlg::OnWindowPosChanging },
+            { WM_QUERYENDSESSION, &CPeloDlg::OnQueryEndSession },
+            { WM_ENDSESSION, &CPeloDlg::OnEndSession },
         },
         {
             { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
@@ -123,12 +125,18 @@ BOOL CPeloDlg::OnInitDialog()
     if (!g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId)) {
         ShowOwnMessage(L"快捷键有冲突！请重新设置！", MB_ICONEXCLAMATION);
     }
+    if (m_bShutDown) {
+        return TRUE; // the session ended meanwhile
+    }
     g_nCurrentSlot = ReadSlotNumber(kConfigFile);
     CheckFangAnFiles(g_szFangAnNames);
     if (!LoadSlotScheme(g_nCurrentSlot)) {
         // No scheme is in use yet: the default characters for this run, written nowhere.
         g_CurrentFangAn.SetDefaultFangAn(g_szFangAnNames[g_nCurrentSlot - 1]);
         ReportUnreadableScheme(g_nCurrentSlot, L"这次先使用默认的键盘方案，退出时不会改写这个文件。");
+        if (m_bShutDown) {
+            return TRUE;
+        }
     }
     ApplySchemeToKeys(g_CurrentFangAn);
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -145,8 +153,8 @@ void CPeloDlg::RunWelcome()
     // Still hidden: the welcome dialog and what it opens come before the keyboard window.
     CWelcomeDlg welcome;
     const INT_PTR result = welcome.DoModal();
-    if (result != IDOK && result != IDCANCEL) {
-        return; // never shown, so the user has not answered
+    if (m_bShutDown || (result != IDOK && result != IDCANCEL)) {
+        return; // never shown, so the user has not answered; or nothing is written any more
     }
     if (result == IDOK && !m_bCloseRequested) {
         if (welcome.m_nChoice == CWelcomeDlg::kShowHelp) {
@@ -235,6 +243,9 @@ void CPeloDlg::AddTrayIcon()
 
 void CPeloDlg::ToggleFunction()
 {
+    if (m_bShutDown) {
+        return; // the session ended inside a dialog: nothing is switched on again
+    }
     if (m_bFunctionOn == 0) {
         m_bFunctionOn = 1; // first: the window is shown only while the function is on
         ::ShowWindow(Hwnd(), SW_SHOW);
@@ -401,7 +412,12 @@ void CPeloDlg::RunSettingsDialog()
     m_KeyboardHook.StopHook();
     CSettingsDlg dlg;
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
+    m_pSettingsDlg = &dlg;
     const INT_PTR result = dlg.DoModal();
+    m_pSettingsDlg = nullptr;
+    if (m_bShutDown) {
+        return; // the session ended meanwhile, and the shutdown took what the dialog left
+    }
     // A scheme the page made current is in use from now on as its file holds it; one that cannot
     // be read is used as the page left it, and not written back at exit.
     if (!CurrentFangAnLoaded()) {

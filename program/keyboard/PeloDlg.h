@@ -89,6 +89,8 @@ private:
     LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
     LRESULT OnWindowPosChanging(WPARAM, LPARAM);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM, LPARAM);
     void OnExit();
     void OnAbout();
     void OnToggleFunction();
@@ -115,4 +117,5 @@ private:
     bool m_bCloseRequested = false;
     bool m_bShutDown = false;
     bool m_bInSettings = false; // the settings command runs: the hook stays off
+    const CSettingsDlg* m_pSettingsDlg = nullptr; // while the settings dialog runs
 };

@@ -1,6 +1,6 @@
-// Closing the real program under Wine at awkward moments: during its start-up and while one of
-// its dialogs or message boxes is open; what it writes, what it leaves alone, and that its hook,
-// window and hotkey agree with its function switch meanwhile.
+// Closing the real program under Wine at awkward moments: during its start-up, at the end of the
+// Windows session, and while one of its dialogs or message boxes is open; what it writes, what it
+// leaves alone, and that its hook, window and hotkey agree with its function switch meanwhile.
 #include <gtest/gtest.h>
 
 #include "ProgramDriver.h"
@@ -12,7 +12,8 @@ namespace {
 
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 5;
 constexpr WPARAM kHotKeyId = 500;
-constexpr UINT kAboutCommand = 32772, kSettingsCommand = 32773, kExitCommand = 32776;
+constexpr UINT kAboutCommand = 32772, kSettingsCommand = 32773, kExitCommand = 32776,
+               kSchemeTwoCommand = 32779;
 constexpr int kCombo = 1003, kRename = 1004, kUseScheme = 1005, kNewName = 1054;
 const wchar_t kSchemeOne[] = L"fangan\\1.kmf", kSchemeTwo[] = L"fangan\\2.kmf";
 const wchar_t kSettings[] = L"设置 - Pelo", kRenameCaption[] = L"重命名方案 - Pelo", kAbout[] = L"关于Pelo",
@@ -127,6 +128,65 @@ TEST_F(ClosingTest, CloseWhileTheStartUpConflictBoxShows_CarriedOutOnceStartedWi
     EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 2);
     EXPECT_EQ(folder.ReadIni(L"SHWEL", L"SHWEL", -1), -1);
     EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'D');
+}
+
+TEST_F(ClosingTest, SessionEnd_CancelledLogOffChangesNothing_EndedSessionShutsDownBeforeTheAnswer)
+{
+    RunningPelo pelo(folder);
+    const HWND keyboard = pelo.WaitForKeyboard();
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; },
+        30000));
+    ASSERT_EQ(Send(keyboard, WM_COMMAND, kSchemeTwoCommand, 0), 0);
+    ::SetWindowPos(keyboard, nullptr, 321, 234, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ASSERT_TRUE(WaitUntil([&] { return WindowRect(keyboard).left == 321; }));
+
+    EXPECT_NE(Send(keyboard, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    EXPECT_EQ(Send(keyboard, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF), 0);
+    EXPECT_EQ(folder.ReadIni(L"POS", L"X", -1), -1);
+    EXPECT_FALSE(RegisteredKeyLibrary().empty());
+    ::PostMessageW(keyboard, WM_HOTKEY, kHotKeyId, 0);
+    EXPECT_TRUE(WaitVisible(keyboard, false));
+    ::PostMessageW(keyboard, WM_HOTKEY, kHotKeyId, 0);
+    EXPECT_TRUE(WaitVisible(keyboard, true));
+
+    // The system may end the process as soon as it has answered.
+    EXPECT_NE(Send(keyboard, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    EXPECT_EQ(Send(keyboard, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+    ASSERT_TRUE(EndProcessNow(pelo.ProcessId()));
+    EXPECT_EQ(folder.ReadIni(L"POS", L"X", -1), 321);
+    EXPECT_EQ(folder.ReadIni(L"POS", L"Y", -1), 234);
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'D');
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 2);
+    EXPECT_EQ(folder.ReadBytes(kSchemeTwo), two);
+    EXPECT_TRUE(RegisteredKeyLibrary().empty());
+}
+
+TEST_F(ClosingTest, SessionEndsWhileSettingsAreOpen_ShutsDownAtOnce_NothingOfTheCommandRunsAfter)
+{
+    RunningPelo pelo(folder);
+    const HWND keyboard = pelo.WaitForKeyboard();
+    ASSERT_NE(keyboard, nullptr);
+    ASSERT_TRUE(WaitUntil(
+        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; },
+        30000));
+    const HWND settings = OpenSettings(pelo);
+    ASSERT_NE(settings, nullptr);
+    // Free while the settings are open; taken back by the command only if it went on afterwards.
+    const HeldHotKey held(MOD_CONTROL, 'D');
+    ASSERT_TRUE(held.Held());
+
+    EXPECT_NE(Send(keyboard, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    EXPECT_EQ(Send(keyboard, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF), 0);
+    EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'D');
+    EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
+    EXPECT_NE(folder.ReadIni(L"POS", L"X", -1), -1);
+    EXPECT_TRUE(RegisteredKeyLibrary().empty());
+    // Not ended by the system this time: the dialog goes and the program ends by itself.
+    EXPECT_EQ(pelo.WaitForExit(), 0u);
+    EXPECT_FALSE(::IsWindow(settings));
+    EXPECT_EQ(folder.ReadBytes(kSchemeOne), one);
 }
 
 TEST_F(ClosingTest, SettingsOpen_HookStaysOffWhateverIsSwitched_AndFollowsTheSwitchOnceClosed)

@@ -545,6 +545,13 @@ LockedFile::LockedFile(const std::wstring& path, DWORD sharing)
 {
 }
 
+bool EndProcessNow(DWORD pid)
+{
+    const UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    return process && ::TerminateProcess(process.get(), 1)
+        && ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+}
+
 std::vector<HWND> MenuWindows(DWORD pid)
 {
     std::vector<HWND> menus;

@@ -182,6 +182,9 @@ private:
     UniqueFile m_file;
 };
 
+// Ends a process at once, as the system may do as soon as the session's end has been answered.
+bool EndProcessNow(DWORD pid);
+
 // The shown popup menu windows of a process.
 [[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
 
