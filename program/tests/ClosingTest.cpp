@@ -58,6 +58,19 @@ protected:
                                                                                                   : -1;
     }
 
+    // A click on the tray icon, handled to its end before this returns.
+    static bool ClickTray(HWND keyboard) { return Send(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN) == 0; }
+
+    // Whatever the program is in the middle of has ended: a command posted now is taken only by
+    // the keyboard's own loop (its about box shows then), after everything posted before it.
+    static bool Settled(const RunningPelo& pelo)
+    {
+        ::PostMessageW(pelo.KeyboardShownOrNot(), WM_COMMAND, kAboutCommand, 0);
+        const HWND about = pelo.WaitForWindow(kAbout);
+        return about && ::PostMessageW(about, WM_COMMAND, IDCANCEL, 0)
+            && WaitUntil([&] { return !::IsWindow(about); });
+    }
+
     static HWND OpenSettings(const RunningPelo& pelo)
     {
         ::PostMessageW(pelo.Keyboard(), WM_COMMAND, kSettingsCommand, 0);
@@ -146,10 +159,10 @@ TEST_F(ClosingTest, SessionEnd_CancelledLogOffChangesNothing_EndedSessionShutsDo
     EXPECT_EQ(Send(keyboard, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF), 0);
     EXPECT_EQ(folder.ReadIni(L"POS", L"X", -1), -1);
     EXPECT_FALSE(RegisteredKeyLibrary().empty());
-    ::PostMessageW(keyboard, WM_HOTKEY, kHotKeyId, 0);
-    EXPECT_TRUE(WaitVisible(keyboard, false));
-    ::PostMessageW(keyboard, WM_HOTKEY, kHotKeyId, 0);
-    EXPECT_TRUE(WaitVisible(keyboard, true));
+    EXPECT_EQ(Send(keyboard, WM_HOTKEY, kHotKeyId, 0), 0);
+    EXPECT_FALSE(::IsWindowVisible(keyboard));
+    EXPECT_EQ(Send(keyboard, WM_HOTKEY, kHotKeyId, 0), 0);
+    EXPECT_TRUE(::IsWindowVisible(keyboard));
 
     // The system may end the process as soon as it has answered.
     EXPECT_NE(Send(keyboard, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
@@ -200,27 +213,28 @@ TEST_F(ClosingTest, SettingsOpen_HookStaysOffWhateverIsSwitched_AndFollowsTheSwi
     // Off and on again by the tray icon: the window follows, the hook stays off.
     HWND settings = OpenSettings(pelo);
     ASSERT_NE(settings, nullptr);
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WaitVisible(keyboard, false));
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WaitVisible(keyboard, true));
+    ASSERT_TRUE(ClickTray(keyboard));
+    EXPECT_FALSE(::IsWindowVisible(keyboard));
+    ASSERT_TRUE(ClickTray(keyboard));
+    EXPECT_TRUE(::IsWindowVisible(keyboard));
     EXPECT_EQ(TypedA(target), u"a");
     ::PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
-    ASSERT_TRUE(WaitVisible(keyboard, true));
+    ASSERT_TRUE(Settled(pelo));
+    EXPECT_FALSE(::IsWindow(settings));
+    EXPECT_TRUE(::IsWindowVisible(keyboard));
     EXPECT_EQ(TypedA(target), u"\u0436");
 
     // Off by the tray icon: still off once the settings have closed, until switched on.
     settings = OpenSettings(pelo);
     ASSERT_NE(settings, nullptr);
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WaitVisible(keyboard, false));
+    ASSERT_TRUE(ClickTray(keyboard));
     ::PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
-    ASSERT_TRUE(WaitVisible(keyboard, false));
+    ASSERT_TRUE(Settled(pelo));
+    EXPECT_FALSE(::IsWindow(settings));
+    EXPECT_FALSE(::IsWindowVisible(keyboard));
     EXPECT_EQ(TypedA(target), u"a");
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WaitVisible(keyboard, true));
+    ASSERT_TRUE(ClickTray(keyboard));
+    EXPECT_TRUE(::IsWindowVisible(keyboard));
     EXPECT_EQ(TypedA(target), u"\u0436");
     Close(pelo);
 }
@@ -297,19 +311,13 @@ TEST_F(ClosingTest, FunctionSwitchedOffWhileTheWelcomeWaits_KeyboardStaysHiddenA
     ASSERT_NE(keyboard, nullptr);
     ASSERT_EQ(Send(keyboard, WM_HOTKEY, kHotKeyId, 0), 0);
     ::PostMessageW(welcome, WM_COMMAND, IDCANCEL, 0);
-    // Written as the start-up's last step; a command posted then is handled after it.
-    ASSERT_TRUE(WaitUntil([&] { return folder.ReadIni(L"SHWEL", L"SHWEL", -1) == 1; }));
-    ::PostMessageW(keyboard, WM_COMMAND, kAboutCommand, 0);
-    const HWND about = pelo.WaitForWindow(kAbout);
-    ASSERT_NE(about, nullptr);
-    EXPECT_FALSE(::IsWindowVisible(keyboard));
-    ::PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(about); }));
+    ASSERT_TRUE(Settled(pelo)); // the start-up has ended
+    EXPECT_EQ(folder.ReadIni(L"SHWEL", L"SHWEL", -1), 1);
     EXPECT_FALSE(::IsWindowVisible(keyboard));
     EXPECT_EQ(TypedA(target), u"a");
 
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
-    ASSERT_TRUE(WaitVisible(keyboard, true));
+    ASSERT_TRUE(ClickTray(keyboard));
+    EXPECT_TRUE(::IsWindowVisible(keyboard));
     EXPECT_EQ(TypedA(target), u"\u0436");
     ASSERT_EQ(pelo.WaitForKeyboard(), keyboard);
     Close(pelo);

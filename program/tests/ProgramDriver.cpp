@@ -565,11 +565,4 @@ std::vector<HWND> MenuWindows(DWORD pid)
     return menus;
 }
 
-bool WaitVisible(HWND window, bool visible)
-{
-    DWORD_PTR result = 0;
-    return WaitUntil([&] { return (::IsWindowVisible(window) != FALSE) == visible; })
-        && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
-}
-
 } // namespace pelo::programtest

@@ -188,8 +188,4 @@ bool EndProcessNow(DWORD pid);
 // The shown popup menu windows of a process.
 [[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
 
-// Waits for the window to be shown or hidden, then for its thread to have finished what it was
-// doing (the hook is started or stopped after the window is shown or hidden).
-bool WaitVisible(HWND window, bool visible);
-
 } // namespace pelo::programtest
