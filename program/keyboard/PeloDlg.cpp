@@ -246,21 +246,22 @@ void CPeloDlg::ToggleFunction()
     if (m_bShutDown) {
         return; // the session ended inside a dialog: nothing is switched on again
     }
-    if (m_bFunctionOn == 0) {
-        m_bFunctionOn = 1; // first: the window is shown only while the function is on
-        ::ShowWindow(Hwnd(), SW_SHOW);
-        m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_ON);
-        m_TrayIcon.Modify(m_hTrayIcon, kTipOn);
-        // Not while the settings are open: the hook follows the switch once they have closed.
-        if (!m_bInSettings) {
-            m_KeyboardHook.StartHook();
-        }
-    } else {
-        ::ShowWindow(Hwnd(), SW_HIDE);
-        m_bFunctionOn = 0;
-        m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_OFF);
-        m_TrayIcon.Modify(m_hTrayIcon, kTipOff);
+    // The flag first: the window is shown only while the function is on.
+    const int on = m_bFunctionOn == 0 ? 1 : 0;
+    m_bFunctionOn = on;
+    ::ShowWindow(Hwnd(), on ? SW_SHOW : SW_HIDE);
+    m_hTrayIcon = LoadSharedIcon(on ? IDI_FUNCTION_ON : IDI_FUNCTION_OFF);
+    m_TrayIcon.Modify(m_hTrayIcon, on ? kTipOn : kTipOff);
+    if (m_bFunctionOn != on) {
+        // Switched again by a message sent while the tray was being changed: that switch has
+        // brought the window, the icon and the hook in line, and is the last one.
+        return;
+    }
+    if (!on) {
         m_KeyboardHook.StopHook();
+    } else if (!m_bInSettings) {
+        // Not while the settings are open: the hook follows the switch once they have closed.
+        m_KeyboardHook.StartHook();
     }
 }
 
