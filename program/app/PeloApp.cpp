@@ -55,6 +55,6 @@ BOOL CPeloApp::InitInstance()
 
 int CPeloApp::ExitInstance()
 {
-    pelo::program::StartRegistration(true);
+    pelo::program::RemoveRegistrationOnce(0);
     return ExitCode();
 }

@@ -2,6 +2,7 @@
 
 CKeyMapFangAn g_CurrentFangAn;
 int g_nCurrentSlot = 1;
+int g_nLoadedSlot = 0;
 FangAnNameTable g_szFangAnNames = {};
 CHotKeySetting g_HotKeySetting;
 int g_bSettingsOpen = 0;

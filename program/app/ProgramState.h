@@ -10,6 +10,9 @@
 extern CKeyMapFangAn g_CurrentFangAn;
 // The slot (1 to 5) the current scheme belongs to; [SN] SN.
 extern int g_nCurrentSlot;
+// The slot whose key-map file the current scheme was loaded from, 0 while it holds none (the file
+// could not be read). Only a scheme loaded from its slot's file is written back there.
+extern int g_nLoadedSlot;
 // The names of the five schemes, as the scheme menu shows them.
 extern FangAnNameTable g_szFangAnNames;
 // The on/off hotkey, registered under kHotKeyId for the keyboard window.
@@ -20,3 +23,9 @@ extern int g_bSettingsOpen;
 extern int g_bFirstMove;
 
 constexpr int kHotKeyId = 500;
+
+// The current scheme is the one loaded from the current slot's file.
+inline bool CurrentFangAnLoaded()
+{
+    return g_nLoadedSlot != 0 && g_nLoadedSlot == g_nCurrentSlot;
+}

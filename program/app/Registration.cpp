@@ -6,7 +6,11 @@
 
 namespace pelo::program {
 
-void StartRegistration(bool unregister)
+namespace {
+bool g_bRemovalStarted = false;
+}
+
+void StartRegistration(bool unregister, unsigned long waitMs)
 {
     const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
     if (length == 0) {
@@ -24,7 +28,19 @@ void StartRegistration(bool unregister)
             nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
         UniqueKernelHandle thread(process.hThread);
         UniqueKernelHandle owned(process.hProcess);
+        if (waitMs != 0) {
+            ::WaitForSingleObject(owned.get(), waitMs);
+        }
     }
+}
+
+void RemoveRegistrationOnce(unsigned long waitMs)
+{
+    if (g_bRemovalStarted) {
+        return;
+    }
+    g_bRemovalStarted = true;
+    StartRegistration(true, waitMs);
 }
 
 } // namespace pelo::program

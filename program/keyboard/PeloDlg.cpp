@@ -68,6 +68,9 @@ const pelo::dialog::HandlerTable<CPeloDlg>& CPeloDlg::Handlers()
             { WM_SHOWWINDOW, &CPeloDlg::OnShowWindow },
             { WM_CLOSE, &CPeloDlg::OnClose },
             { WM_MOVE, &CPeloDlg::OnMove },
+            { WM_WINDOWPOSCHANGING, &CPeloDlg::OnWindowPosChanging },
+            { WM_QUERYENDSESSION, &CPeloDlg::OnQueryEndSession },
+            { WM_ENDSESSION, &CPeloDlg::OnEndSession },
         },
         {
             { ID_APP_EXIT, 0, &CPeloDlg::OnExit },
@@ -107,6 +110,7 @@ bool CPeloDlg::BindKeyButtons()
 BOOL CPeloDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
+    const ModalScope startUp(*this);
     BindKeyButtons();
     m_KeyNameTips.Create(Hwnd(), m_pAxKey, KEY_COUNT, m_axKey[SHIFT_BUTTON].Hwnd());
     // Dialogs opened without a parent from here on are owned by the topmost keyboard.
@@ -120,16 +124,26 @@ BOOL CPeloDlg::OnInitDialog()
     m_nWndPosY = pos.y;
     g_HotKeySetting.ReadFromIni(kConfigFile);
     if (!g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId)) {
-        pelo::dialog::ShowMessageBox(Hwnd(), L"快捷键有冲突！请重新设置！", kCaption, MB_ICONEXCLAMATION);
+        ShowOwnMessage(L"快捷键有冲突！请重新设置！", MB_ICONEXCLAMATION);
+    }
+    if (m_bShutDown) {
+        return TRUE; // the session ended meanwhile
     }
     g_nCurrentSlot = ReadSlotNumber(kConfigFile);
     CheckFangAnFiles(g_szFangAnNames);
-    LoadSlotScheme(g_nCurrentSlot);
+    if (!LoadSlotScheme(g_nCurrentSlot)) {
+        // No scheme is in use yet: the default characters for this run, written nowhere.
+        g_CurrentFangAn.SetDefaultFangAn(g_szFangAnNames[g_nCurrentSlot - 1]);
+        ReportUnreadableScheme(g_nCurrentSlot, L"这次先使用默认的键盘方案，退出时不会改写这个文件。");
+        if (m_bShutDown) {
+            return TRUE;
+        }
+    }
     ApplySchemeToKeys(g_CurrentFangAn);
     ::SetWindowPos(Hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     AddTrayIcon();
     m_bShowWelcome = ReadShowWelcome(kConfigFile);
-    if (m_bShowWelcome == 1) {
+    if (m_bShowWelcome == 1 && !Closing()) {
         RunWelcome();
     }
     return TRUE;
@@ -139,13 +153,11 @@ void CPeloDlg::RunWelcome()
 {
     // Still hidden: the welcome dialog and what it opens come before the keyboard window.
     CWelcomeDlg welcome;
-    m_pWelcomeDlg = &welcome;
     const INT_PTR result = welcome.DoModal();
-    m_pWelcomeDlg = nullptr;
-    if (result != IDOK && result != IDCANCEL) {
-        return; // never shown, so the user has not answered
+    if (m_bShutDown || (result != IDOK && result != IDCANCEL)) {
+        return; // never shown, so the user has not answered; or nothing is written any more
     }
-    if (result == IDOK) {
+    if (result == IDOK && !m_bCloseRequested) {
         if (welcome.m_nChoice == CWelcomeDlg::kShowHelp) {
             ShowHelpFile(Hwnd(), m_HelpViewer);
         } else if (welcome.m_nChoice == CWelcomeDlg::kCustomise) {
@@ -158,13 +170,39 @@ void CPeloDlg::RunWelcome()
 
 void CPeloDlg::RunAbout()
 {
+    if (Closing()) {
+        return;
+    }
+    const ModalScope modal(*this);
     CAboutDlg about;
     about.DoModal();
 }
 
 void CPeloDlg::ShowHelp()
 {
+    const ModalScope modal(*this); // its messages, when it cannot show the file
     ShowHelpFile(Hwnd(), m_HelpViewer);
+}
+
+int CPeloDlg::ShowOwnMessage(const std::wstring& text, UINT type)
+{
+    if (Closing()) {
+        return IDCANCEL; // nothing more to answer once the program is closing
+    }
+    const ModalScope modal(*this);
+    return pelo::dialog::ShowMessageBox(Hwnd(), text, kCaption, type);
+}
+
+void CPeloDlg::ReportUnreadableScheme(int nSlot, const wchar_t* consequence)
+{
+    const FangAnSlot* slot = FangAnSlotOf(nSlot);
+    std::wstring path = slot ? slot->szPath : L"";
+    if (path.rfind(L".\\", 0) == 0) {
+        path.erase(0, 2);
+    }
+    ShowOwnMessage(
+        L"无法读取键盘方案文件“" + path + L"”，它可能正被其他程序使用，或者没有读取权限。\n" + consequence,
+        MB_ICONEXCLAMATION);
 }
 
 void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
@@ -175,10 +213,21 @@ void CPeloDlg::ApplySchemeToKeys(const CKeyMapFangAn& scheme)
     }
 }
 
-void CPeloDlg::LoadSlotScheme(int nSlot)
+int CPeloDlg::LoadSlotScheme(int nSlot)
 {
     const FangAnSlot* slot = FangAnSlotOf(nSlot);
-    g_CurrentFangAn.LoadFangAnFile(slot ? slot->szPath : L"");
+    // Into a copy that starts as the current scheme, whose characters a short file keeps where it
+    // ends; taken only once the file has been read.
+    CKeyMapFangAn scheme = g_CurrentFangAn;
+    if (!slot || !scheme.LoadFangAnFile(slot->szPath)) {
+        // A default scheme made for a missing file that could not be saved reached the hook.
+        Dll_SetFangAnInHook(&g_CurrentFangAn);
+        return 0;
+    }
+    g_CurrentFangAn = scheme;
+    g_nCurrentSlot = nSlot;
+    g_nLoadedSlot = nSlot;
+    return 1;
 }
 
 void CPeloDlg::SaveSlotScheme(int nSlot)
@@ -195,27 +244,37 @@ void CPeloDlg::AddTrayIcon()
 
 void CPeloDlg::ToggleFunction()
 {
-    // The hook first: once the window shows the new state, keys already follow it (showing or
-    // hiding the window lets other programs' messages in before it returns).
-    if (m_bFunctionOn == 0) {
-        m_KeyboardHook.StartHook();
-        m_bFunctionOn = 1;
-        m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_ON);
-        m_TrayIcon.Modify(m_hTrayIcon, kTipOn);
-        ::ShowWindow(Hwnd(), SW_SHOW);
-    } else {
-        m_KeyboardHook.StopHook();
-        m_bFunctionOn = 0;
-        m_hTrayIcon = LoadSharedIcon(IDI_FUNCTION_OFF);
-        m_TrayIcon.Modify(m_hTrayIcon, kTipOff);
-        ::ShowWindow(Hwnd(), SW_HIDE);
+    if (m_bShutDown) {
+        return; // the session ended inside a dialog: nothing is switched on again
     }
+    const int on = m_bFunctionOn == 0 ? 1 : 0;
+    m_bFunctionOn = on;
+    // The hook before the window: once the window shows the new state, keys already follow it.
+    if (!on) {
+        m_KeyboardHook.StopHook();
+    } else if (!m_bInSettings) {
+        // Not while the settings are open: the hook follows the switch once they have closed.
+        m_KeyboardHook.StartHook();
+    }
+    // Showing the window and changing the tray let messages sent meanwhile in: a switch made by
+    // one of them brings the window, the icon and the hook in line, and is the last one.
+    ::ShowWindow(Hwnd(), on ? SW_SHOW : SW_HIDE);
+    if (m_bFunctionOn != on) {
+        return;
+    }
+    m_hTrayIcon = LoadSharedIcon(on ? IDI_FUNCTION_ON : IDI_FUNCTION_OFF);
+    m_TrayIcon.Modify(m_hTrayIcon, on ? kTipOn : kTipOff);
 }
 
 void CPeloDlg::ShowFunctionMenu(bool bForeground)
 {
+    if (Closing()) {
+        return;
+    }
+    const ModalScope modal(*this);
+    // The slot number is not read again: whatever config.ini says now (another copy may have
+    // written it, or it could not be written), the scheme in use is the one this copy loaded.
     CheckFangAnFiles(g_szFangAnNames);
-    g_nCurrentSlot = ReadSlotNumber(kConfigFile);
     POINT cursor {};
     ::GetCursorPos(&cursor);
     if (bForeground) {
@@ -223,23 +282,6 @@ void CPeloDlg::ShowFunctionMenu(bool bForeground)
     }
     const pelo::window::PopupMenu menu(Module(), IDR_FUNCTION_MENU);
     menu.Track(cursor, Hwnd());
-}
-
-void CPeloDlg::ShutDown()
-{
-    // Exit chosen from the tray menu while the welcome dialog still waits: it is cancelled, so
-    // that nothing it offers runs after the shutdown.
-    if (m_pWelcomeDlg && m_pWelcomeDlg->Hwnd()) {
-        ::SendMessageW(m_pWelcomeDlg->Hwnd(), WM_COMMAND, IDCANCEL, 0);
-    }
-    m_KeyboardHook.StopHook();
-    m_TrayIcon.Delete();
-    WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
-    g_HotKeySetting.WriteToIni(kConfigFile);
-    CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
-    SaveSlotScheme(g_nCurrentSlot);
-    WriteSlotNumber(kConfigFile, g_nCurrentSlot);
-    EndDialog(IDCANCEL);
 }
 
 LRESULT CPeloDlg::OnSysCommand(WPARAM wParam, LPARAM)
@@ -328,17 +370,6 @@ LRESULT CPeloDlg::OnMove(WPARAM, LPARAM)
     return result;
 }
 
-LRESULT CPeloDlg::OnClose(WPARAM, LPARAM)
-{
-    ShutDown();
-    return 0;
-}
-
-void CPeloDlg::OnExit()
-{
-    ShutDown();
-}
-
 void CPeloDlg::OnAbout()
 {
     RunAbout();
@@ -351,47 +382,83 @@ void CPeloDlg::OnToggleFunction()
 
 void CPeloDlg::RunSettings()
 {
-    // Also refused while an earlier command has not finished: before its dialog is shown, or
-    // while its conflict message is up.
-    static bool s_bRunning = false;
-    if (g_bSettingsOpen == 1 || s_bRunning) {
+    // Also refused while an earlier command has not finished (before its dialog is shown, or
+    // while its conflict message is up), and once the program is closing.
+    if (g_bSettingsOpen == 1 || m_bInSettings || Closing()) {
         return;
     }
-    const struct Running {
-        Running() { s_bRunning = true; }
-        Running(const Running&) = delete;
-        Running& operator=(const Running&) = delete;
-        ~Running() { s_bRunning = false; }
-    } running;
+    const ModalScope modal(*this);
+    struct InSettings {
+        explicit InSettings(bool& flag)
+            : m_flag(flag)
+        {
+            m_flag = true;
+        }
+        InSettings(const InSettings&) = delete;
+        InSettings& operator=(const InSettings&) = delete;
+        ~InSettings() { m_flag = false; }
+        bool& m_flag;
+    };
+    {
+        const InSettings inSettings(m_bInSettings);
+        RunSettingsDialog();
+    }
+    // Whatever was switched meanwhile, the hook now follows the function.
+    if (m_bFunctionOn && !Closing()) {
+        m_KeyboardHook.StartHook();
+    }
+}
+
+void CPeloDlg::RunSettingsDialog()
+{
     m_KeyboardHook.StopHook();
     CSettingsDlg dlg;
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
+    m_pSettingsDlg = &dlg;
     const INT_PTR result = dlg.DoModal();
+    m_pSettingsDlg = nullptr;
+    if (m_bShutDown) {
+        return; // the session ended meanwhile, and the shutdown took what the dialog left
+    }
+    // A scheme the page made current is in use from now on as its file holds it; one that cannot
+    // be read is used as the page left it, and not written back at exit.
+    if (!CurrentFangAnLoaded()) {
+        LoadSlotScheme(g_nCurrentSlot);
+    }
+    TakeSettingsNames(dlg);
+    if (m_bCloseRequested) {
+        return; // Exit meanwhile: the shutdown follows, and nothing else of this command
+    }
     const bool registered = g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId) != 0;
     if (registered && result == IDOK) {
         g_HotKeySetting.WriteToIni(kConfigFile);
     }
     if (!registered) {
-        pelo::dialog::ShowMessageBox(
-            Hwnd(), L"快捷键有冲突！\n请重新设置快捷键！", kCaption, MB_ICONEXCLAMATION);
+        ShowOwnMessage(L"快捷键有冲突！\n请重新设置快捷键！", MB_ICONEXCLAMATION);
     }
-    std::memcpy(g_szFangAnNames, dlg.KeyMapPage().FangAnNames(), sizeof g_szFangAnNames);
-    g_CurrentFangAn.SetFangAnName(g_szFangAnNames[g_nCurrentSlot - 1]);
     // The page handed every scheme it loaded to the hook library; the hook types the current one.
     Dll_SetFangAnInHook(&g_CurrentFangAn);
-    // The hook before the keys: once they show the scheme, the keys typed follow it too.
-    if (m_bFunctionOn) {
-        m_KeyboardHook.StartHook();
-    }
     ApplySchemeToKeys(g_CurrentFangAn);
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
+void CPeloDlg::TakeSettingsNames(const CSettingsDlg& dlg)
+{
+    std::memcpy(g_szFangAnNames, dlg.KeyMapPage().FangAnNames(), sizeof g_szFangAnNames);
+    g_CurrentFangAn.SetFangAnName(g_szFangAnNames[g_nCurrentSlot - 1]);
+}
+
 void CPeloDlg::OnChooseScheme(int id)
 {
-    g_nCurrentSlot = id - ID_SCHEME_1 + 1;
+    if (Closing()) {
+        return;
+    }
+    const int nSlot = id - ID_SCHEME_1 + 1;
+    if (!LoadSlotScheme(nSlot)) {
+        ReportUnreadableScheme(nSlot, L"仍然使用原来的键盘方案。");
+        return;
+    }
     WriteSlotNumber(kConfigFile, g_nCurrentSlot);
-    LoadSlotScheme(g_nCurrentSlot);
     ApplySchemeToKeys(g_CurrentFangAn);
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
@@ -409,7 +476,8 @@ void CPeloDlg::OnUpdateScheme(CommandState& state)
     const int slot = state.Id() - ID_SCHEME_1 + 1;
     const auto* name = reinterpret_cast<const wchar_t*>(g_szFangAnNames[slot - 1]);
     state.SetText(std::wstring(name) + L"(&" + std::to_wstring(slot) + L")");
-    state.SetCheck(g_nCurrentSlot == slot);
+    // The scheme in use: none while the current slot's file could not be read.
+    state.SetCheck(CurrentFangAnLoaded() && g_nCurrentSlot == slot);
 }
 
 void CPeloDlg::OnShiftClick()

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "framework/dialog/Dialog.h"
 #include "framework/window/TrayIcon.h"
 #include "hook/Pelohook.h"
@@ -12,7 +14,7 @@
 #include "keyboard/Pelokey.h"
 #include "welcome/HtmlHelpViewer.h"
 
-class CWelcomeDlg;
+class CSettingsDlg;
 
 constexpr int KEY_BUTTON_COUNT = KEY_COUNT + 1; // the 36 keys in key-index order, then Shift
 constexpr int SHIFT_BUTTON = KEY_COUNT;
@@ -31,7 +33,9 @@ public:
     void ApplySchemeToKeys(const CKeyMapFangAn& scheme);
     void ToggleFunction();
     void ShowFunctionMenu(bool bForeground);
-    void LoadSlotScheme(int nSlot);
+    // Loads the slot's key-map file into the current scheme, which from then on belongs to that
+    // slot; 1 when loaded. A file that cannot be read leaves the scheme in use as it was.
+    int LoadSlotScheme(int nSlot);
     void SaveSlotScheme(int nSlot);
     // The settings command: runs the settings dialog with the hook stopped and the hotkey
     // unregistered, then registers the hotkey again and brings the keyboard up to date.
@@ -46,11 +50,34 @@ protected:
     void OnCancel() override { } // nor does Esc
 
 private:
+    // A modal run of ours inside the keyboard's own loop (the start-up, a dialog, a message box,
+    // the menu): a close asked for meanwhile is carried out once the last of them has ended.
+    class ModalScope {
+    public:
+        explicit ModalScope(CPeloDlg& dlg) noexcept;
+        ~ModalScope();
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+    private:
+        CPeloDlg& m_dlg;
+    };
+
     bool BindKeyButtons();
     void AddTrayIcon();
+    // The close of WM_CLOSE and the Exit command: at once, or once the modal runs have ended.
+    void RequestClose();
+    // Ends every dialog and message box of ours that is open, as their Cancel would, and the menu.
+    void EndOpenDialogs();
     void ShutDown();
+    [[nodiscard]] bool Closing() const { return m_bCloseRequested || m_bShutDown; }
     void RunWelcome();
     void RunAbout();
+    void RunSettingsDialog();
+    // The scheme names as the settings left them, and the current scheme's among them.
+    static void TakeSettingsNames(const CSettingsDlg& dlg);
+    int ShowOwnMessage(const std::wstring& text, UINT type);
+    void ReportUnreadableScheme(int nSlot, const wchar_t* consequence);
 
     LRESULT OnSysCommand(WPARAM, LPARAM);
     LRESULT OnLButtonDown(WPARAM, LPARAM);
@@ -62,6 +89,9 @@ private:
     LRESULT OnShowWindow(WPARAM, LPARAM);
     LRESULT OnMove(WPARAM, LPARAM);
     LRESULT OnClose(WPARAM, LPARAM);
+    LRESULT OnWindowPosChanging(WPARAM, LPARAM);
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM, LPARAM);
     void OnExit();
     void OnAbout();
     void OnToggleFunction();
@@ -84,6 +114,10 @@ private:
     CKeyboardHook m_KeyboardHook;
     pelo::window::TrayIcon m_TrayIcon;
     CHtmlHelpViewer m_HelpViewer;
-    CWelcomeDlg* m_pWelcomeDlg = nullptr; // while the welcome dialog runs
     CKeyNameTips m_KeyNameTips;
+    int m_nModalDepth = 0;
+    bool m_bCloseRequested = false;
+    bool m_bShutDown = false;
+    bool m_bInSettings = false; // the settings command runs: the hook stays off
+    const CSettingsDlg* m_pSettingsDlg = nullptr; // while the settings dialog runs
 };

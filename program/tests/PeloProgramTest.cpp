@@ -56,13 +56,21 @@ protected:
         return typed;
     }
 
-    // Waits for the window to be shown or hidden, then for the program to finish the switch
-    // it is in the middle of (the hook is started or stopped after the window is shown or hidden).
+    // Waits for the window to be shown or hidden. The WM_NULL after it does not wait for the
+    // rest of the switch: the program may take it while it waits for the tray to change the icon,
+    // before it starts or stops the hook; a switch that typing depends on is sent (SendNow).
     static bool Visible(HWND window, bool visible)
     {
         DWORD_PTR result = 0;
         return WaitUntil([&] { return (::IsWindowVisible(window) != FALSE) == visible; })
             && ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
+    }
+
+    // A message handled to its end before this returns.
+    static void SendNow(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        DWORD_PTR result = 0;
+        EXPECT_NE(::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK, 10000, &result), 0);
     }
 
     ProgramFolder folder;
@@ -152,12 +160,12 @@ TEST_F(ProgramTest, FunctionSwitch_ByHotkeyTrayAndMenu_KeysPassWhileOffAndWindow
     ExpectSameRect(WindowRect(keyboard), home);
 
     // Off by the tray icon: keys pass through unchanged.
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
+    SendNow(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
     ASSERT_TRUE(Visible(keyboard, false));
     ASSERT_TRUE(target.Activate());
     target.TypeKey('A');
     EXPECT_EQ(target.Chars(), u"a");
-    ::PostMessageW(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
+    SendNow(keyboard, WM_TRAY_NOTIFY, 103, WM_LBUTTONDOWN);
     ASSERT_TRUE(Visible(keyboard, true));
     ASSERT_TRUE(target.Activate());
     target.TypeKey('A');

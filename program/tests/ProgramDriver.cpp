@@ -672,3 +672,49 @@ void MoveMouseTo(POINT point)
 }
 
 } // namespace pelo::programtest
+
+namespace pelo::programtest {
+
+namespace {
+int g_hotKeyCount = 0;
+}
+
+HeldHotKey::HeldHotKey(UINT modifiers, UINT virtualKey)
+    : m_id(0x2000 + ++g_hotKeyCount)
+    , m_held(::RegisterHotKey(nullptr, m_id, modifiers, virtualKey) != FALSE)
+{
+}
+
+HeldHotKey::~HeldHotKey()
+{
+    if (m_held) {
+        ::UnregisterHotKey(nullptr, m_id);
+    }
+}
+
+LockedFile::LockedFile(const std::wstring& path, DWORD sharing)
+    : m_file(::CreateFileW(path.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr))
+{
+}
+
+bool EndProcessNow(DWORD pid)
+{
+    const UniqueKernelHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid));
+    return process && ::TerminateProcess(process.get(), 1)
+        && ::WaitForSingleObject(process.get(), 10000) == WAIT_OBJECT_0;
+}
+
+std::vector<HWND> MenuWindows(DWORD pid)
+{
+    std::vector<HWND> menus;
+    for (HWND window : ProcessWindows(pid)) {
+        wchar_t className[16] = L"";
+        ::GetClassNameW(window, className, 16);
+        if (::IsWindowVisible(window) && std::wstring(className) == L"#32768") {
+            menus.push_back(window);
+        }
+    }
+    return menus;
+}
+
+} // namespace pelo::programtest

@@ -180,3 +180,43 @@ private:
 void MoveMouseTo(POINT point);
 
 } // namespace pelo::programtest
+
+// Closing the program and the scheme in use: what those tests hold and look for.
+namespace pelo::programtest {
+
+// A hotkey combination registered by this test's thread for as long as the object lives, so that
+// the program cannot register it.
+class HeldHotKey {
+public:
+    HeldHotKey(UINT modifiers, UINT virtualKey);
+    ~HeldHotKey();
+    HeldHotKey(const HeldHotKey&) = delete;
+    HeldHotKey& operator=(const HeldHotKey&) = delete;
+
+    [[nodiscard]] bool Held() const { return m_held; }
+
+private:
+    int m_id;
+    bool m_held;
+};
+
+// A file held open by this test, so that no process can open it in a way the sharing does not
+// allow (none at all by default), until released.
+class LockedFile {
+public:
+    explicit LockedFile(const std::wstring& path, DWORD sharing = 0);
+
+    [[nodiscard]] bool Locked() const { return static_cast<bool>(m_file); }
+    void Release() { m_file.reset(); }
+
+private:
+    UniqueFile m_file;
+};
+
+// Ends a process at once, as the system may do as soon as the session's end has been answered.
+bool EndProcessNow(DWORD pid);
+
+// The shown popup menu windows of a process.
+[[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
+
+} // namespace pelo::programtest
