@@ -158,7 +158,7 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
     HWND settings = OpenSettings(pelo);
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(pelo.Windows(kSettingsCaption).size(), 1u);
-    EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 3);
     HWND page = PageWith(settings, kCombo);
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(::IsWindowVisible(page));
