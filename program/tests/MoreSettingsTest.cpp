@@ -409,3 +409,54 @@ TEST_F(MoreSettingsTest, StartAtLogon_WritesShortcutToThisProgramInItsFolder_Rem
     EXPECT_EQ(::GetFileAttributesW(shortcut.c_str()), INVALID_FILE_ATTRIBUTES);
     Close(pelo);
 }
+
+TEST_F(MoreSettingsTest, ListFromFile_FullListRefusesMore_HeldSchemeHotKeyWarnsOnceAndFileKeepsOldOne)
+{
+    folder.WriteIni(L"MORE", L"SCHEME_FG", HOTKEYF_CONTROL);
+    folder.WriteIni(L"MORE", L"SCHEME_VK", VK_F9);
+    folder.WriteIni(L"MORE", L"COUNT", 16);
+    const std::wstring ini = folder.File(L"config.ini");
+    for (int i = 1; i <= 15; ++i) {
+        const std::wstring key = L"EXCLUDE" + std::to_wstring(i), name = L"p" + std::to_wstring(i) + L".exe";
+        ::WritePrivateProfileStringW(L"MORE", key.c_str(), name.c_str(), ini.c_str());
+    }
+    ::WritePrivateProfileStringW(L"MORE", L"EXCLUDE16", L"P1.EXE", ini.c_str()); // a duplicate: left out
+    RunningPelo pelo(folder);
+    const HWND keyboard = Start(pelo);
+    ASSERT_NE(keyboard, nullptr);
+
+    HWND settings = nullptr;
+    const HWND page = OpenMorePage(pelo, settings);
+    ASSERT_NE(page, nullptr);
+    const HWND list = ::GetDlgItem(page, kList);
+    ASSERT_EQ(Items(list).size(), 15u);
+    EXPECT_EQ(Items(list)[14], L"p15.exe");
+    Add(page, u"p16.exe");
+    ASSERT_TRUE(WaitUntil([&] { return Items(list).size() == 16; }));
+    Add(page, u"p17.exe");
+    EXPECT_TRUE(Answer(pelo, L"最多只能添加16个程序。"));
+    EXPECT_EQ(Items(list).size(), 16u);
+
+    const HWND hotKey = ::GetDlgItem(page, kSchemeHotKey);
+    Click(hotKey);
+    PressKeys({ VK_CONTROL, VK_F10 });
+    ASSERT_TRUE(WaitUntil(
+        [&] { return ::SendMessageW(hotKey, HKM_GETHOTKEY, 0, 0) == MAKEWORD(VK_F10, HOTKEYF_CONTROL); }));
+    const HeldHotKey held(MOD_CONTROL, VK_F10); // taken by another program while the dialog is open
+    ASSERT_TRUE(held.Held());
+    Click(::GetDlgItem(settings, IDOK));
+    const std::wstring conflict = L"快捷键有冲突！\n请重新设置快捷键！";
+    ASSERT_TRUE(Answer(pelo, conflict));
+    EXPECT_TRUE(WaitUntil([&] {
+        return IniText(L"COUNT") == L"16" && IniText(L"EXCLUDE16") == L"p16.exe"
+            && IniText(L"SCHEME_VK") == std::to_wstring(VK_F9);
+    })) << "the list is written, the hotkey that could not be registered is not";
+    // Taken from the keyboard's own loop once the settings command has ended.
+    ::PostMessageW(keyboard, WM_HOTKEY, kOnOffHotKeyId, MAKELPARAM(MOD_CONTROL, 'D'));
+    ASSERT_TRUE(WaitUntil([&] { return !::IsWindowVisible(keyboard); }));
+    EXPECT_EQ(pelo.WaitForMessageBox(conflict, 0), nullptr) << "one message";
+    EXPECT_TRUE(::RegisterHotKey(nullptr, 1, MOD_CONTROL, VK_F9)) << "the old scheme hotkey was given up";
+    ::UnregisterHotKey(nullptr, 1);
+    Close(pelo);
+    EXPECT_EQ(IniText(L"SCHEME_VK"), std::to_wstring(VK_F9));
+}
