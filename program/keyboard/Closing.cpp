@@ -95,6 +95,7 @@ void CPeloDlg::ShutDown()
     WriteWindowPos({ m_nWndPosX, m_nWndPosY }, m_nWndWidth, m_nWndHeight, kConfigFile);
     g_HotKeySetting.WriteToIni(kConfigFile);
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
+    UnregisterSchemeHotKey();
     // Only a scheme loaded from its slot's file goes back there, and only then is its slot the
     // one to start with next time.
     if (CurrentFangAnLoaded()) {

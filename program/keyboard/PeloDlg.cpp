@@ -9,6 +9,7 @@
 #include "config/Config.h"
 #include "framework/window/Application.h"
 #include "framework/window/PopupMenu.h"
+#include "more/MoreSettings.h"
 #include "resource.h"
 #include "settings/SettingsDlg.h"
 #include "tools/KeyboardLayout.h"
@@ -123,7 +124,10 @@ BOOL CPeloDlg::OnInitDialog()
     m_nWndPosX = pos.x;
     m_nWndPosY = pos.y;
     g_HotKeySetting.ReadFromIni(kConfigFile);
-    if (!g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId)) {
+    g_MoreSettings = ReadMoreSettings(kConfigFile);
+    ApplyToHook(g_MoreSettings);
+    const bool registered = g_HotKeySetting.RegisterHotKeyTo(Hwnd(), kHotKeyId) != 0;
+    if (!RegisterSchemeHotKey() || !registered) {
         ShowOwnMessage(L"快捷键有冲突！请重新设置！", MB_ICONEXCLAMATION);
     }
     if (m_bShutDown) {
@@ -331,8 +335,32 @@ LRESULT CPeloDlg::OnHotKey(WPARAM wParam, LPARAM)
 {
     if (static_cast<int>(wParam) == g_HotKeySetting.GetRegisteredId()) {
         ToggleFunction();
+    } else if (static_cast<int>(wParam) == kSchemeHotKeyId && m_bSchemeHotKeyOn) {
+        // The next of the five schemes, as the menu would choose it.
+        OnChooseScheme(ID_SCHEME_1 + g_nCurrentSlot % FANGAN_SLOT_COUNT);
     }
     return 0;
+}
+
+bool CPeloDlg::RegisterSchemeHotKey()
+{
+    m_bSchemeHotKeyOn
+        = g_MoreSettings.HasSchemeHotKey() && pelo::program::RegisterSchemeHotKey(Hwnd(), g_MoreSettings);
+    return m_bSchemeHotKeyOn || !g_MoreSettings.HasSchemeHotKey();
+}
+
+void CPeloDlg::UnregisterSchemeHotKey()
+{
+    if (m_bSchemeHotKeyOn) {
+        ::UnregisterHotKey(Hwnd(), kSchemeHotKeyId);
+        m_bSchemeHotKeyOn = false;
+    }
+}
+
+void CPeloDlg::ShowSchemeIndicator()
+{
+    const auto* name = reinterpret_cast<const wchar_t*>(g_szFangAnNames[g_nCurrentSlot - 1]);
+    m_SchemeIndicator.Show(Hwnd(), name);
 }
 
 LRESULT CPeloDlg::OnKeyDown(WPARAM wParam, LPARAM lParam)
@@ -414,6 +442,7 @@ void CPeloDlg::RunSettingsDialog()
     m_KeyboardHook.StopHook();
     CSettingsDlg dlg;
     CHotKeySetting::UnregisterHotKeyFrom(Hwnd(), kHotKeyId);
+    UnregisterSchemeHotKey();
     m_pSettingsDlg = &dlg;
     const INT_PTR result = dlg.DoModal();
     m_pSettingsDlg = nullptr;
@@ -433,7 +462,15 @@ void CPeloDlg::RunSettingsDialog()
     if (registered && result == IDOK) {
         g_HotKeySetting.WriteToIni(kConfigFile);
     }
-    if (!registered) {
+    if (result == IDOK) {
+        g_MoreSettings = dlg.More();
+    }
+    const bool schemeRegistered = RegisterSchemeHotKey();
+    if (result == IDOK) {
+        WriteMoreSettings(kConfigFile, g_MoreSettings, schemeRegistered);
+        ApplyToHook(g_MoreSettings);
+    }
+    if (!registered || !schemeRegistered) {
         ShowOwnMessage(L"快捷键有冲突！\n请重新设置快捷键！", MB_ICONEXCLAMATION);
     }
     // The page handed every scheme it loaded to the hook library; the hook types the current one.
@@ -461,6 +498,7 @@ void CPeloDlg::OnChooseScheme(int id)
     WriteSlotNumber(kConfigFile, g_nCurrentSlot);
     ApplySchemeToKeys(g_CurrentFangAn);
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
+    ShowSchemeIndicator();
 }
 
 void CPeloDlg::OnUpdateToggleFunction(CommandState& state)

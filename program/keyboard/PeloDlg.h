@@ -12,6 +12,7 @@
 #include "hook/Pelohook.h"
 #include "keyboard/KeyNameTips.h"
 #include "keyboard/Pelokey.h"
+#include "more/SchemeIndicator.h"
 #include "welcome/HtmlHelpViewer.h"
 
 class CSettingsDlg;
@@ -76,6 +77,10 @@ private:
     void RunSettingsDialog();
     // The scheme names as the settings left them, and the current scheme's among them.
     static void TakeSettingsNames(const CSettingsDlg& dlg);
+    // Registers the scheme hotkey of the settings in use, if there is one; false on a conflict.
+    bool RegisterSchemeHotKey();
+    void UnregisterSchemeHotKey();
+    void ShowSchemeIndicator();
     int ShowOwnMessage(const std::wstring& text, UINT type);
     void ReportUnreadableScheme(int nSlot, const wchar_t* consequence);
 
@@ -120,4 +125,6 @@ private:
     bool m_bShutDown = false;
     bool m_bInSettings = false; // the settings command runs: the hook stays off
     const CSettingsDlg* m_pSettingsDlg = nullptr; // while the settings dialog runs
+    bool m_bSchemeHotKeyOn = false; // the scheme hotkey is registered
+    CSchemeIndicator m_SchemeIndicator;
 };

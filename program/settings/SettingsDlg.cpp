@@ -7,6 +7,7 @@
 
 CSettingsDlg::CSettingsDlg()
     : DialogT(::GetModuleHandleW(nullptr), IDD_SETTINGS)
+    , m_More(pelo::program::g_MoreSettings)
 {
 }
 
@@ -36,8 +37,8 @@ BOOL CSettingsDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
     m_TabCtrl = Item(IDC_SETTINGS_TAB);
-    const wchar_t* const titles[2] = { L"键盘方案", L"快捷键" };
-    for (int i = 0; i < 2; ++i) {
+    const wchar_t* const titles[3] = { L"键盘方案", L"快捷键", L"更多" };
+    for (int i = 0; i < 3; ++i) {
         TCITEMW item {};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(titles[i]);
@@ -63,6 +64,9 @@ LRESULT CSettingsDlg::OnShowWindow(WPARAM, LPARAM)
         if (m_HotKeyPage.Create(Hwnd())) {
             place(m_HotKeyPage, SW_HIDE);
         }
+        if (m_MorePage.Create(Hwnd())) {
+            place(m_MorePage, SW_HIDE);
+        }
         // Each page's initialisation focused its first control, the hidden page last: keys
         // typed now would change its hotkey unseen, and Esc would not reach this dialog.
         ::SetFocus(m_TabCtrl);
@@ -81,7 +85,10 @@ pelo::dialog::Dialog* CSettingsDlg::Page(LRESULT index)
     if (index == 0) {
         return &m_KeyMapPage;
     }
-    return index == 1 ? &m_HotKeyPage : nullptr;
+    if (index == 1) {
+        return &m_HotKeyPage;
+    }
+    return index == 2 ? &m_MorePage : nullptr;
 }
 
 LRESULT CSettingsDlg::OnTabChanging(NMHDR*)
@@ -113,6 +120,10 @@ void CSettingsDlg::OnOK()
     }
     if (m_HotKeyPage.Hwnd()) {
         g_HotKeySetting.SetFromHotKeyCtrl(m_HotKeyPage.HotKeyCtrl());
+    }
+    if (m_MorePage.Hwnd()) {
+        m_More = m_MorePage.Collect();
+        m_MorePage.ApplyStartupEntry();
     }
     Dialog::OnOK();
 }

@@ -1,10 +1,11 @@
-// Resource and control identifiers of the settings dialog, its two pages and the rename dialog.
+// Resource and control identifiers of the settings dialog, its pages and the rename dialog.
 #pragma once
 
 #define IDD_SETTINGS 133
 #define IDD_KEYMAP_PAGE 134
 #define IDD_HOTKEY_PAGE 135
 #define IDD_RENAME 138
+#define IDD_MORE_PAGE 139
 
 #define IDC_SETTINGS_TAB 1002
 
@@ -19,3 +20,12 @@
 #define IDC_DEFAULT_HOTKEY 1053
 #define IDC_NEW_NAME 1054
 #define IDC_HOTKEY 1057
+
+#define IDC_SCHEME_HOTKEY 1060
+#define IDC_CLEAR_SCHEME_HOTKEY 1061
+#define IDC_PASS_SHORTCUTS 1062
+#define IDC_START_AT_LOGON 1063
+#define IDC_PROGRAM_NAME 1064
+#define IDC_ADD_PROGRAM 1065
+#define IDC_REMOVE_PROGRAM 1066
+#define IDC_PROGRAM_LIST 1067

@@ -380,6 +380,15 @@ void TypingTarget::TypeKey(WORD vk, bool withShift)
     WaitForSentinel();
 }
 
+void TypingTarget::TypeKeyWith(WORD held, WORD vk)
+{
+    SendKey(held, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    SendKey(held, true);
+    WaitForSentinel();
+}
+
 std::u16string TypingTarget::Chars() const
 {
     std::u16string chars;
@@ -715,6 +724,79 @@ std::vector<HWND> MenuWindows(DWORD pid)
         }
     }
     return menus;
+}
+
+} // namespace pelo::programtest
+
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <memory>
+
+#include "framework/ComPtr.h"
+
+namespace pelo::programtest {
+
+HWND SchemeIndicatorOf(DWORD pid)
+{
+    for (HWND window : ProcessWindows(pid)) {
+        wchar_t className[32] = L"";
+        ::GetClassNameW(window, className, 32);
+        if (::IsWindowVisible(window) && std::wstring(className) == L"PeloSchemeIndicator") {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+std::wstring StartupShortcutFile()
+{
+    wchar_t folder[MAX_PATH] = L"";
+    if (FAILED(::SHGetFolderPathW(
+            nullptr, CSIDL_STARTUP | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, folder))) {
+        return L"";
+    }
+    return std::wstring(folder) + L"\\Pelo.lnk";
+}
+
+ShortcutInfo ReadShortcut(const std::wstring& file)
+{
+    ShortcutInfo info;
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(
+            CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()))) {
+        return info;
+    }
+    const ComPtr<IPersistFile> persist = link.As<IPersistFile>();
+    if (!persist || FAILED(persist->Load(file.c_str(), STGM_READ))) {
+        return info;
+    }
+    // From the item list, as the shell starts it: under Wine GetPath loses the characters outside
+    // the ANSI code page.
+    PIDLIST_ABSOLUTE items = nullptr;
+    wchar_t target[MAX_PATH] = L"", folder[MAX_PATH] = L"";
+    if (FAILED(link->GetIDList(&items)) || !items) {
+        return info;
+    }
+    const std::unique_ptr<ITEMIDLIST, decltype(&::CoTaskMemFree)> owned(items, &::CoTaskMemFree);
+    info.read
+        = ::SHGetPathFromIDListW(items, target) && SUCCEEDED(link->GetWorkingDirectory(folder, MAX_PATH));
+    info.target = target;
+    info.workingFolder = folder;
+    return info;
+}
+
+bool WriteShortcut(const std::wstring& file, const std::wstring& target, const std::wstring& workingFolder)
+{
+    ComPtr<IShellLinkW> link;
+    if (FAILED(::CoCreateInstance(
+            CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.put_void()))
+        || FAILED(link->SetPath(target.c_str()))
+        || FAILED(link->SetWorkingDirectory(workingFolder.c_str()))) {
+        return false;
+    }
+    const ComPtr<IPersistFile> persist = link.As<IPersistFile>();
+    return persist && SUCCEEDED(persist->Save(file.c_str(), TRUE));
 }
 
 } // namespace pelo::programtest

@@ -93,6 +93,8 @@ public:
     bool Activate();
     // Presses and releases a key in the target and waits until the target has handled it.
     void TypeKey(WORD vk, bool withShift = false);
+    // A key typed while another key (Ctrl, Alt, a Windows key) is held.
+    void TypeKeyWith(WORD held, WORD vk);
     // The characters the edit control received since the log was last cleared.
     [[nodiscard]] std::u16string Chars() const;
     // Waits until `count` characters have arrived (clicks deliver them asynchronously).
@@ -218,5 +220,35 @@ bool EndProcessNow(DWORD pid);
 
 // The shown popup menu windows of a process.
 [[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
+
+} // namespace pelo::programtest
+
+// The settings of the "更多" page: the scheme indicator and the log-on shortcut.
+namespace pelo::programtest {
+
+// The visible scheme indicator of a process, or nullptr.
+[[nodiscard]] HWND SchemeIndicatorOf(DWORD pid);
+
+// The user's Startup folder's "Pelo.lnk".
+[[nodiscard]] std::wstring StartupShortcutFile();
+
+// What a shortcut file starts, read with the shell's own link object; read is false when the file
+// cannot be loaded. The thread must have COM.
+struct ShortcutInfo {
+    bool read = false;
+    std::wstring target;
+    std::wstring workingFolder;
+};
+[[nodiscard]] ShortcutInfo ReadShortcut(const std::wstring& file);
+bool WriteShortcut(const std::wstring& file, const std::wstring& target, const std::wstring& workingFolder);
+
+// Removes the Startup folder's "Pelo.lnk" at the start and at the end of a test.
+class StartupShortcutRemoved {
+public:
+    StartupShortcutRemoved() { ::DeleteFileW(StartupShortcutFile().c_str()); }
+    ~StartupShortcutRemoved() { ::DeleteFileW(StartupShortcutFile().c_str()); }
+    StartupShortcutRemoved(const StartupShortcutRemoved&) = delete;
+    StartupShortcutRemoved& operator=(const StartupShortcutRemoved&) = delete;
+};
 
 } // namespace pelo::programtest

@@ -230,7 +230,7 @@ TEST_F(SettingsTest, KeyEditedAndConfirmed_ChangesFileKeyAndTyping_OtherSlotsAnd
     HWND settings = nullptr, page = nullptr;
     ASSERT_TRUE(OpenSettings(pelo, settings, page));
     EXPECT_EQ(pelo.Windows(kSettingsCaption).size(), 1u);
-    EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(::SendMessageW(::GetDlgItem(settings, kTabs), TCM_GETITEMCOUNT, 0, 0), 3);
     EXPECT_TRUE(::IsWindowVisible(page));
 
     // Character one of A; a second character does not fit.
