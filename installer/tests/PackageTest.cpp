@@ -194,7 +194,7 @@ struct Shortcut {
     std::wstring target, workingFolder, arguments;
 };
 
-Shortcut ReadShortcut(const std::wstring& path)
+Shortcut ReadLink(const std::wstring& path)
 {
     Shortcut result;
     ComPtr<IShellLinkW> link;
@@ -429,7 +429,7 @@ TEST_F(PackageTest, SilentInstall_PutsFilesShortcutsAndUninstallEntry_AndTheShor
 
     // Both shortcuts start Pelo.exe, without arguments, in the installation folder.
     for (const std::wstring& path : { MenuShortcut(), StartupShortcut() }) {
-        const Shortcut link = ReadShortcut(path);
+        const Shortcut link = ReadLink(path);
         ASSERT_TRUE(link.loaded) << testing::PrintToString(path);
         EXPECT_PRED2(SamePath, link.target, dir + L"\\Pelo.exe");
         EXPECT_PRED2(SamePath, link.workingFolder, dir);
@@ -458,7 +458,7 @@ TEST_F(PackageTest, SilentInstall_PutsFilesShortcutsAndUninstallEntry_AndTheShor
     // which remaps keys typed in another program and keeps its files in the installation folder.
     TypingTarget target;
     ASSERT_TRUE(target.Ready());
-    const Shortcut menu = ReadShortcut(MenuShortcut());
+    const Shortcut menu = ReadLink(MenuShortcut());
     const StartedPelo pelo(menu.target, menu.arguments, menu.workingFolder);
     ASSERT_TRUE(pelo.Started());
     const HWND welcome = pelo.WaitForWelcome();
