@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "framework/UniqueHandle.h"
@@ -21,6 +23,28 @@ public:
     bool Create(HWND owner, CPelokey* const* keys, int keyCount, HWND shiftButton);
 
     [[nodiscard]] HWND Tooltip() const noexcept { return m_tooltip.get(); }
+
+    // No tip shows while a menu of the keyboard window is open: it would cover the menu.
+    class Quiet {
+    public:
+        explicit Quiet(const CKeyNameTips& tips)
+            : m_tooltip(tips.Tooltip())
+        {
+            Activate(FALSE);
+        }
+        Quiet(const Quiet&) = delete;
+        Quiet& operator=(const Quiet&) = delete;
+        ~Quiet() { Activate(TRUE); }
+
+    private:
+        void Activate(BOOL on) const
+        {
+            if (m_tooltip) {
+                ::SendMessageW(m_tooltip, TTM_ACTIVATE, on, 0);
+            }
+        }
+        HWND m_tooltip;
+    };
 
     static const pelo::window::HandlerTable<CKeyNameTips>& Handlers();
 

@@ -284,6 +284,7 @@ void CPeloDlg::ShowFunctionMenu(bool bForeground)
     if (bForeground) {
         ::SetForegroundWindow(Hwnd());
     }
+    const CKeyNameTips::Quiet quiet(m_KeyNameTips);
     const pelo::window::PopupMenu menu(Module(), IDR_FUNCTION_MENU);
     menu.Track(cursor, Hwnd());
 }
