@@ -95,17 +95,6 @@ protected:
             page, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
     }
 
-    // The character the hook types for the key A (the key itself when the hook is off).
-    static std::u16string TypedA(TypingTarget& target)
-    {
-        target.Clear();
-        if (!target.Activate()) {
-            return u"(not activated)";
-        }
-        target.TypeKey('A');
-        return target.Chars();
-    }
-
     // Exit from the tray menu while something of the program is open: all of it goes, the
     // program ends at once, and the shutdown wrote the configuration.
     void ExpectEndedByExit(RunningPelo& pelo, HWND open)
@@ -217,12 +206,12 @@ TEST_F(ClosingTest, SettingsOpen_HookStaysOffWhateverIsSwitched_AndFollowsTheSwi
     EXPECT_FALSE(::IsWindowVisible(keyboard));
     ASSERT_TRUE(ClickTray(keyboard));
     EXPECT_TRUE(::IsWindowVisible(keyboard));
-    EXPECT_EQ(TypedA(target), u"a");
+    EXPECT_EQ(TypedBy(target, 'A'), u"a");
     ::PostMessageW(settings, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(Settled(pelo));
     EXPECT_FALSE(::IsWindow(settings));
     EXPECT_TRUE(::IsWindowVisible(keyboard));
-    EXPECT_EQ(TypedA(target), u"\u0436");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u0436");
 
     // Off by the tray icon: still off once the settings have closed, until switched on.
     settings = OpenSettings(pelo);
@@ -232,10 +221,10 @@ TEST_F(ClosingTest, SettingsOpen_HookStaysOffWhateverIsSwitched_AndFollowsTheSwi
     ASSERT_TRUE(Settled(pelo));
     EXPECT_FALSE(::IsWindow(settings));
     EXPECT_FALSE(::IsWindowVisible(keyboard));
-    EXPECT_EQ(TypedA(target), u"a");
+    EXPECT_EQ(TypedBy(target, 'A'), u"a");
     ASSERT_TRUE(ClickTray(keyboard));
     EXPECT_TRUE(::IsWindowVisible(keyboard));
-    EXPECT_EQ(TypedA(target), u"\u0436");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u0436");
     Close(pelo);
 }
 
@@ -314,11 +303,11 @@ TEST_F(ClosingTest, FunctionSwitchedOffWhileTheWelcomeWaits_KeyboardStaysHiddenA
     ASSERT_TRUE(Settled(pelo)); // the start-up has ended
     EXPECT_EQ(folder.ReadIni(L"SHWEL", L"SHWEL", -1), 1);
     EXPECT_FALSE(::IsWindowVisible(keyboard));
-    EXPECT_EQ(TypedA(target), u"a");
+    EXPECT_EQ(TypedBy(target, 'A'), u"a");
 
     ASSERT_TRUE(ClickTray(keyboard));
     EXPECT_TRUE(::IsWindowVisible(keyboard));
-    EXPECT_EQ(TypedA(target), u"\u0436");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u0436");
     ASSERT_EQ(pelo.WaitForKeyboard(), keyboard);
     Close(pelo);
 }

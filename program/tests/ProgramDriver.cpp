@@ -726,6 +726,15 @@ std::vector<HWND> MenuWindows(DWORD pid)
     return menus;
 }
 
+std::u16string TypedBy(TypingTarget& target, WORD vk)
+{
+    if (!WaitUntil([&] { return target.Activate(); })) {
+        return u"(not activated)";
+    }
+    target.TypeKey(vk);
+    return target.Chars();
+}
+
 } // namespace pelo::programtest
 
 #include <shlobj.h>

@@ -221,6 +221,11 @@ bool EndProcessNow(DWORD pid);
 // The shown popup menu windows of a process.
 [[nodiscard]] std::vector<HWND> MenuWindows(DWORD pid);
 
+// What one press of the key types into the target: the hook's character, or the key's own while
+// the hook is off. The target is brought to the front first, once it can be: under Wine a window
+// of the program that has just gone may still be handing the activation on.
+std::u16string TypedBy(TypingTarget& target, WORD vk);
+
 } // namespace pelo::programtest
 
 // The settings of the "更多" page: the scheme indicator and the log-on shortcut.

@@ -116,17 +116,6 @@ protected:
         return row;
     }
 
-    // The character the hook types for the key A.
-    static std::u16string TypedA(TypingTarget& target)
-    {
-        target.Clear();
-        if (!target.Activate()) {
-            return u"(not activated)";
-        }
-        target.TypeKey('A');
-        return target.Chars();
-    }
-
     ProgramFolder folder;
     const std::vector<std::uint8_t> one = SchemeBytes(u"甲方案", u'\u0436', u'\u0416'); // ж Ж
     const std::vector<std::uint8_t> three = SchemeBytes(u"丙方案", u'\u044F', u'\u042F'); // я Я
@@ -148,7 +137,7 @@ TEST_F(SchemeInUseTest, ReadOnlyConfig_ChosenSchemeStaysInUseWhenTheMenuOpensAga
 
     ASSERT_TRUE(Command(pelo.Keyboard(), kSchemeThreeCommand));
     EXPECT_EQ(CheckedScheme(pelo), 3);
-    EXPECT_EQ(TypedA(target), u"\u044F");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u044F");
 
     Close(pelo);
     EXPECT_EQ(folder.ReadBytes(kSchemeOne), one);
@@ -194,7 +183,7 @@ TEST_F(SchemeInUseTest, CurrentSlotFileUnreadableAtStart_ReportedDefaultTypedAnd
     EXPECT_STREQ(caption, L"Pelo提醒您");
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_NE(pelo.WaitForKeyboard(), nullptr);
-    EXPECT_EQ(TypedA(target), u"\u03B1");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u03B1");
     EXPECT_EQ(CheckedScheme(pelo), 0); // none of the five is in use
 
     // Readable again: the exit still leaves it alone, as it was never loaded.
@@ -207,7 +196,7 @@ TEST_F(SchemeInUseTest, CurrentSlotFileUnreadableAtStart_ReportedDefaultTypedAnd
     RunningPelo again(folder);
     ASSERT_NE(again.WaitForKeyboard(), nullptr);
     ASSERT_TRUE(Command(again.Keyboard(), kSchemeOneCommand));
-    EXPECT_EQ(TypedA(target), u"\u0436");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u0436");
     EXPECT_EQ(CheckedScheme(again), 1);
     Close(again);
     EXPECT_EQ(folder.ReadBytes(kSchemeOne), one);
@@ -227,7 +216,7 @@ TEST_F(SchemeInUseTest, ChosenSlotFileUnreadable_ReportedAndTheSchemeInUseKept)
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(box); }));
     EXPECT_EQ(folder.ReadIni(L"SN", L"SN", -1), 1);
-    EXPECT_EQ(TypedA(target), u"\u0436");
+    EXPECT_EQ(TypedBy(target, 'A'), u"\u0436");
 
     lock.Release();
     EXPECT_EQ(CheckedScheme(pelo), 1);
