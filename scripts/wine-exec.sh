@@ -22,7 +22,7 @@ if [ -z "${WINEPREFIX:-}" ]; then
     export DISPLAY WINEPREFIX=$d/wineprefix-lane$lane
   fi
 fi
-export WINEDEBUG=${WINEDEBUG:--all} PELO_WINE_UNMANAGED=1
+export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 if [ -z "${DISPLAY:-}" ]; then
   echo "wine-exec: DISPLAY is not set; start Xvfb first (scripts/test.sh does)" >&2

@@ -7,7 +7,7 @@
 # $PELO_LANE_SPEC. pelo_lanes_stop ends the lanes' wineservers and displays.
 pelo_lanes_start() {
   local build=$1 count=$2 kinds=(x64 x86) lane kind display template prefix pids=()
-  export PELO_LANES=$build/lanes PELO_WINE_UNMANAGED=1
+  export PELO_LANES=$build/lanes
   export PELO_LANE_SPEC=$PELO_LANES/resources.json
   mkdir -p "$PELO_LANES"
   PELO_LANE_XVFB_PIDS=()

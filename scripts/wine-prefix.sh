@@ -6,9 +6,6 @@
 # With --start it also starts a persistent wineserver and Wine's own background processes for the
 # prefix, with their output going nowhere: started from inside a test instead, they would inherit
 # the pipe through which ctest reads that test's output, and ctest would wait for them forever.
-# With PELO_WINE_UNMANAGED=1 (the tests' prefixes) Wine places its windows itself, as no window
-# manager runs on the tests' virtual displays: otherwise each window hidden or closed waits up to
-# two seconds for a window manager to answer.
 set -euo pipefail
 prefix=$1
 start=${2:-}
@@ -35,16 +32,7 @@ if [ "$start" = --start ]; then
   wine cmd /c exit </dev/null >/dev/null 2>&1 || true
   exit 0
 fi
-unmanaged() {
-  [ "${PELO_WINE_UNMANAGED:-}" = 1 ] || return 0
-  grep -q '^"Managed"="N"' "$prefix/user.reg" 2>/dev/null && return 0
-  WINEPREFIX=$prefix WINEDEBUG=-all /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' \
-    /v Managed /d N /f </dev/null >/dev/null 2>&1
-}
-if [ -f "$prefix/.pelo-ready" ]; then
-  unmanaged
-  exit 0
-fi
+[ -f "$prefix/.pelo-ready" ] && exit 0
 mkdir -p "$(dirname "$prefix")"
 exec 9>"$prefix.lock"
 flock 9
@@ -53,7 +41,6 @@ if [ ! -f "$prefix/.pelo-ready" ]; then
   WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all \
     WINEDLLOVERRIDES=mscoree,mshtml= wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wineserver -w
-  unmanaged
   WINEPREFIX=$prefix wineserver -w
   touch "$prefix/.pelo-ready"
 fi
