@@ -3,6 +3,8 @@
 // other hosts made and removed in the program's own process.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "ProgramDriver.h"
 
 using namespace pelo::programtest;
@@ -96,6 +98,51 @@ private:
     bool m_inJob = false;
 };
 
+BOOL CALLBACK FirstLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR first)
+{
+    *reinterpret_cast<WORD*>(first) = language;
+    return FALSE;
+}
+
+// The program's manifest as stored in the file, and the language it is stored in.
+std::string ManifestOf(const std::wstring& exe, WORD* language = nullptr)
+{
+    const pelo::UniqueHmodule image(::LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    const HRSRC resource = image ? ::FindResourceW(image.get(), MAKEINTRESOURCEW(1), RT_MANIFEST) : nullptr;
+    const HGLOBAL loaded = resource ? ::LoadResource(image.get(), resource) : nullptr;
+    const auto* text = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+    if (text == nullptr) {
+        return {};
+    }
+    if (language != nullptr) {
+        ::EnumResourceLanguagesW(image.get(), RT_MANIFEST, MAKEINTRESOURCEW(1), &FirstLanguage,
+            reinterpret_cast<LONG_PTR>(language));
+    }
+    return std::string(text, ::SizeofResource(image.get(), resource));
+}
+
+// Rewrites a copy of the program with its manifest less the key button library's element. (Wine
+// keeps a resource that an update removes, so the manifest is replaced, not removed.)
+bool DropLibraryFromManifest(const std::wstring& exe)
+{
+    WORD language = 0;
+    std::string manifest = ManifestOf(exe, &language);
+    const std::size_t from = manifest.find("<file name=\"Pelokey.ocx\"");
+    const std::size_t to = manifest.find("</file>", from);
+    if (from == std::string::npos || to == std::string::npos) {
+        return false;
+    }
+    manifest.erase(from, to + 7 - from);
+    const HANDLE update = ::BeginUpdateResourceW(exe.c_str(), FALSE);
+    if (update == nullptr) {
+        return false;
+    }
+    const bool updated = ::UpdateResourceW(update, RT_MANIFEST, MAKEINTRESOURCEW(1), language,
+                             manifest.data(), static_cast<DWORD>(manifest.size()))
+        != FALSE;
+    return ::EndUpdateResourceW(update, updated ? FALSE : TRUE) && updated;
+}
+
 // The program's folder and a second folder to start it in, neither with the welcome dialog, and
 // nothing of the key button library in the registry.
 class RegistrationFree : public ::testing::Test {
@@ -142,6 +189,23 @@ TEST_F(RegistrationFree, Keys_ComeFromTheWorkingFolder_LibraryNotWhereTheManifes
     EXPECT_EQ(KeyCount(keyboard), 37);
     EXPECT_EQ(_wcsicmp(LoadedModulePath(pelo.ProcessId(), L"Pelokey.ocx").c_str(),
                   working.File(L"Pelokey.ocx").c_str()),
+        0);
+    EXPECT_EQ(pelo.Close(keyboard), 0u);
+}
+
+TEST_F(RegistrationFree, Keys_ComeFromTheWorkingFolder_ManifestWithoutTheClass)
+{
+    ASSERT_TRUE(DropLibraryFromManifest(program.File(L"Pelo.exe")));
+    const std::string manifest = ManifestOf(program.File(L"Pelo.exe"));
+    ASSERT_EQ(manifest.find("Pelokey.ocx"), std::string::npos);
+    ASSERT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+    PeloInJob pelo(program.File(L"Pelo.exe"), program.Path());
+    ASSERT_TRUE(pelo.Started());
+    const HWND keyboard = pelo.WaitForKeyboard();
+    ASSERT_NE(keyboard, nullptr);
+    EXPECT_EQ(KeyCount(keyboard), 37);
+    EXPECT_EQ(_wcsicmp(LoadedModulePath(pelo.ProcessId(), L"Pelokey.ocx").c_str(),
+                  program.File(L"Pelokey.ocx").c_str()),
         0);
     EXPECT_EQ(pelo.Close(keyboard), 0u);
 }
