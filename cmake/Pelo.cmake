@@ -228,4 +228,17 @@ function(pelo_fuzz_library lib out)
     endif()
   endif()
   set(${out} ${copy} PARENT_SCOPE)
+
+# pelo_split_debug_info(target): the debug information moves to <file>.debug beside the file,
+# which names it (.gnu_debuglink) for a debugger. In the file it would be sections of the image:
+# Wine reads every section of an image whose file alignment is below a page into private memory,
+# about 14 MiB for the program and the key button library.
+function(pelo_split_debug_info target)
+  if(WIN32 AND CMAKE_OBJCOPY)
+    add_custom_command(TARGET ${target} POST_BUILD
+                       COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${target}> $<TARGET_FILE:${target}>.debug
+                       COMMAND ${CMAKE_OBJCOPY} --strip-debug --add-gnu-debuglink=$<TARGET_FILE:${target}>.debug
+                               $<TARGET_FILE:${target}>
+                       VERBATIM)
+  endif()
 endfunction()

@@ -30,10 +30,10 @@ BOOL CPeloApp::InitInstance()
 {
     // Every scheme table loaded or set from here on is what the hook types.
     SetFangAnTableSink(&Dll_SetFangAnInHook);
-    pelo::program::StartRegistration(false);
-    // The registration just started has not finished (nor can a standard user register at all):
-    // the key buttons come from the library beside the program when the class is not known.
+    // The manifest declares the key button class in the library beside the program; a library
+    // that is not there is taken from the working folder.
     pelo::container::SetFallbackLibrary(pelokey::CLSID_Pelokey, L"Pelokey.ocx");
+    pelo::program::RegisterOnceShown();
     INITCOMMONCONTROLSEX controls { sizeof controls, ICC_WIN95_CLASSES };
     ::InitCommonControlsEx(&controls);
 
@@ -55,6 +55,6 @@ BOOL CPeloApp::InitInstance()
 
 int CPeloApp::ExitInstance()
 {
-    pelo::program::RemoveRegistrationOnce(0);
+    pelo::program::RemoveRegistrationOnce();
     return ExitCode();
 }

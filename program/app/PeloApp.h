@@ -1,5 +1,5 @@
-// The application object: registers the key button library, runs the keyboard window for the
-// whole run, and removes the registration at exit.
+// The application object: runs the keyboard window for the whole run, registers the key button
+// library once that window is shown, and removes the registration at exit.
 #pragma once
 
 #include <memory>

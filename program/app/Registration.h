@@ -1,22 +1,21 @@
-// Registration of the key button library with the system's registration tool, started hidden
-// at start and at exit and not waited for.
+// Registration of the key button library for other hosts while the program runs. The program's
+// own key buttons need none: its manifest declares the class. Both steps call the library's own
+// self-registration in this process, and their results are not looked at.
 #pragma once
 
 #include <string>
 
 namespace pelo::program {
 
-// regsvr32.exe /s "<dir>\Pelokey.ocx", or with /u to remove it. The path stands in quotes in
-// both, so a folder with a blank works for the removal too.
-std::wstring RegistrationCommand(const std::wstring& currentDirectory, bool unregister);
+// "<dir>\Pelokey.ocx" for the current directory as GetCurrentDirectoryW gives it (a drive's root
+// already ends in a backslash).
+std::wstring KeyLibraryPath(const std::wstring& currentDirectory);
 
-// Starts the command for the current directory through the wide-character process API, so a
-// folder name outside the system code page works; hidden, result not looked at. It is waited for
-// up to waitMs milliseconds (0: not at all).
-void StartRegistration(bool unregister, unsigned long waitMs = 0);
+// Registers the library once the main window is shown and the queue has run empty, so that the
+// registration never delays the window; nothing happens if the removal has begun by then.
+void RegisterOnceShown();
 
-// Starts the removal once per run, whoever asks first: the exit, or the end of the session, which
-// waits for it because the process may be ended as soon as it has answered.
-void RemoveRegistrationOnce(unsigned long waitMs);
+// Removes the registration once per run, whoever asks first: the exit, or the end of the session.
+void RemoveRegistrationOnce();
 
 } // namespace pelo::program

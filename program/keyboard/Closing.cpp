@@ -12,10 +12,6 @@ using namespace pelo::program;
 
 namespace {
 
-// Long enough for the registration tool on a busy machine; one that hangs holds up the end of the
-// session no longer than this.
-constexpr unsigned long kRemovalWaitMs = 15000;
-
 struct ThreadDialogs {
     HWND except;
     std::vector<HWND> found;
@@ -140,6 +136,6 @@ LRESULT CPeloDlg::OnEndSession(WPARAM wParam, LPARAM)
     // The process may be ended as soon as this returns: the whole shutdown and the removal of the
     // registration happen here and now, even with a dialog open or during the start-up.
     ShutDown();
-    RemoveRegistrationOnce(kRemovalWaitMs);
+    RemoveRegistrationOnce();
     return 0;
 }

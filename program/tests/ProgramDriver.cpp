@@ -154,8 +154,8 @@ ProgramFolder::ProgramFolder()
 
 ProgramFolder::~ProgramFolder()
 {
-    // A copy of the program that has ended removes its registration of the key button library
-    // in a process it does not wait for; that process needs the library still there.
+    // A copy of the program removes its registration of the key button library as it ends, from
+    // the library in this folder; one still ending must find it there.
     WaitUntil([&] { return RegisteredKeyLibrary().rfind(m_path, 0) != 0; }, 30000);
     // A process that has just ended may still stand in the folder for a moment.
     WaitUntil(
@@ -806,6 +806,61 @@ bool WriteShortcut(const std::wstring& file, const std::wstring& target, const s
     }
     const ComPtr<IPersistFile> persist = link.As<IPersistFile>();
     return persist && SUCCEEDED(persist->Save(file.c_str(), TRUE));
+}
+
+} // namespace pelo::programtest
+
+// Registration-free creation of the key buttons.
+#include <tlhelp32.h>
+
+namespace pelo::programtest {
+
+namespace {
+
+constexpr const wchar_t* kKeyClassKey = L"CLSID\\{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}";
+
+bool KeyExists(REGSAM view, const wchar_t* subKey)
+{
+    UniqueHkey key;
+    return ::RegOpenKeyExW(HKEY_CLASSES_ROOT, subKey, 0, KEY_READ | view, key.put()) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+bool RemoveKeyClassRegistration()
+{
+    const std::pair<const wchar_t*, const wchar_t*> keys[]
+        = { { L"CLSID", L"{B5A8D3BD-DBB9-4EA9-9A4A-9C41CBA30D69}" }, { L"", L"PELOKEY.PelokeyCtrl.1" },
+              { L"", L"PELOKEY.PelokeyCtrl" }, { L"TypeLib", L"{1C106E3E-E8E3-4E9C-9FFF-9A907043208E}" } };
+    bool removed = true;
+    for (const REGSAM view : { KEY_WOW64_64KEY, KEY_WOW64_32KEY }) {
+        for (const auto& [parent, name] : keys) {
+            UniqueHkey key;
+            if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, parent, 0, KEY_ALL_ACCESS | view, key.put())
+                == ERROR_SUCCESS) {
+                ::RegDeleteTreeW(key.get(), name);
+            }
+        }
+        removed = !KeyExists(view, kKeyClassKey) && removed;
+    }
+    return removed;
+}
+
+std::wstring LoadedModulePath(DWORD pid, const wchar_t* fileName)
+{
+    const UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid));
+    if (!snapshot) {
+        return {};
+    }
+    MODULEENTRY32W entry {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = ::Module32FirstW(snapshot.get(), &entry); more;
+         more = ::Module32NextW(snapshot.get(), &entry)) {
+        if (_wcsicmp(entry.szModule, fileName) == 0) {
+            return entry.szExePath;
+        }
+    }
+    return {};
 }
 
 } // namespace pelo::programtest

@@ -257,3 +257,14 @@ public:
 };
 
 } // namespace pelo::programtest
+
+// Registration-free creation of the key buttons: what those tests clear and look at.
+namespace pelo::programtest {
+
+// Deletes the key button library's class, ProgIDs and type library from the registry, in both
+// registry views; true when the class is then known in neither.
+bool RemoveKeyClassRegistration();
+// The full path of the loaded module of a process with this file name, empty when not loaded.
+[[nodiscard]] std::wstring LoadedModulePath(DWORD pid, const wchar_t* fileName);
+
+} // namespace pelo::programtest
