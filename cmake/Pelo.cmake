@@ -228,6 +228,7 @@ function(pelo_fuzz_library lib out)
     endif()
   endif()
   set(${out} ${copy} PARENT_SCOPE)
+endfunction()
 
 # pelo_split_debug_info(target): the debug information moves to <file>.debug beside the file,
 # which names it (.gnu_debuglink) for a debugger. In the file it would be sections of the image:
