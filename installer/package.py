@@ -32,6 +32,15 @@ def set_time(path, epoch):
     os.utime(path, (epoch, epoch))
 
 
+def has_debuglink(objcopy, binary):
+    # objcopy ends with 0 when the section to dump is missing: the dumped file tells.
+    with tempfile.TemporaryDirectory() as tmp:
+        link = Path(tmp) / 'link'
+        subprocess.run([objcopy, '--dump-section', '.gnu_debuglink=' + str(link), str(binary),
+                        str(Path(tmp) / 'copy')], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return link.exists()
+
+
 def stage(objcopy, epoch, out_dir, symbols_dir, binaries, files):
     out_dir, symbols_dir = Path(out_dir), Path(symbols_dir)
     # objcopy stamps the PE header of a file it writes with this time, else with the clock's.
@@ -41,13 +50,16 @@ def stage(objcopy, epoch, out_dir, symbols_dir, binaries, files):
     for binary in map(Path, binaries):
         debug = symbols_dir / (binary.name + '.debug')
         target = out_dir / binary.name
-        subprocess.run([objcopy, '--only-keep-debug', str(binary), str(debug)], check=True, env=env)
+        # A binary the build has split already names its debug file beside it.
+        source = binary.with_name(binary.name + '.debug') if has_debuglink(objcopy, binary) else binary
+        subprocess.run([objcopy, '--only-keep-debug', str(source), str(debug)], check=True, env=env)
         # objcopy writes beside its output first; a temporary name keeps a half-written file
         # from ever standing under the real one.
         with tempfile.TemporaryDirectory(dir=out_dir) as tmp:
             stripped = Path(tmp) / binary.name
-            subprocess.run([objcopy, '--strip-all', '--add-gnu-debuglink=' + str(debug), str(binary),
-                            str(stripped)], check=True, env=env)
+            subprocess.run([objcopy, '--strip-all', '--remove-section=.gnu_debuglink',
+                            '--add-gnu-debuglink=' + str(debug), str(binary), str(stripped)],
+                           check=True, env=env)
             os.replace(stripped, target)
         set_time(debug, epoch)
         set_time(target, epoch)

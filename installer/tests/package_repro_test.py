@@ -61,9 +61,12 @@ def main(argv):
             copies = {}
             for i, p in enumerate(order):
                 copies[p] = src / p.name
-                shutil.copyfile(p, copies[p])
                 stamp = time.time() - 1000 * (n + 1) - i
-                os.utime(copies[p], (stamp, stamp))
+                # A binary the build split names its debug file beside it: it goes along.
+                for f in (p, p.with_name(p.name + '.debug')):
+                    if f == p or f.exists():
+                        shutil.copyfile(f, src / f.name)
+                        os.utime(src / f.name, (stamp, stamp))
             out, symbols = tmp / f'out{n}', tmp / f'symbols{n}'
             staged_binaries = [copies[Path(b)] for b in binaries]
             staged_files = [copies[Path(f)] for f in files]
