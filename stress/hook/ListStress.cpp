@@ -10,47 +10,16 @@
 // Usage: PelohookListStress.exe [keys=100000] [replacements per second=1000]
 //        PelohookListStress.exe --sink <object name base>    (started by the former)
 // Exit status 0 when every character was one of the two and the last lists held.
-#include "hook/Pelohook.h"
-
-#include "Stopwatch.h"
-#include "TypingSink.h"
-
-#include <algorithm>
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <string>
-#include <thread>
-#include <vector>
+#include "StressTyping.h"
 
 using namespace pelo::bench;
-using namespace pelo::crossprocess;
-using namespace pelo::typingsink;
+using namespace pelo::hookstress;
 using pelo::hook::kExcludedMax;
 using pelo::hook::kExcludedNameUnits;
 
 namespace {
 
-// The memory shared with the sink: this header, then `capacity` characters.
-struct SinkState {
-    volatile LONG received; // characters stored so far
-    LONG capacity;
-    UINT64 hwnd;
-
-    wchar_t* chars() { return reinterpret_cast<wchar_t*>(this + 1); }
-};
-
-void StoreChar(SinkState& state, HANDLE, wchar_t ch)
-{
-    const LONG index = state.received;
-    if (index < state.capacity) {
-        state.chars()[index] = ch;
-        ::InterlockedExchange(&state.received, index + 1);
-    }
-}
-
-const char kKeys[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr char kProgram[] = "PelohookListStress";
 
 wchar_t Converted(int index)
 {
@@ -60,12 +29,6 @@ wchar_t LeftAlone(int index)
 {
     const char key = kKeys[index];
     return static_cast<wchar_t>(key >= 'A' ? key - 'A' + 'a' : key); // as the sink translates it
-}
-
-bool Failed(const char* what)
-{
-    std::fprintf(stderr, "PelohookListStress: %s (error %lu)\n", what, ::GetLastError());
-    return false;
 }
 
 // Sixteen names in their slots; the last one is `last`.
@@ -88,76 +51,11 @@ struct Lists {
     }
 };
 
-// Hands the two lists over alternately, `rate` times a second on average, until told to stop.
-class Replacer {
-public:
-    Replacer(const Lists& lists, int rate)
-        : m_thread([this, &lists, rate] { Run(lists, rate); })
-    {
-    }
-    ~Replacer() { Stop(); }
-    void Stop()
-    {
-        m_stop = true;
-        if (m_thread.joinable()) {
-            m_thread.join();
-        }
-    }
-    long long count() const { return m_count; }
-    long long refused() const { return m_refused; }
-    double seconds() const { return m_seconds; }
-
-private:
-    void Run(const Lists& lists, int rate)
-    {
-        const Stopwatch running;
-        while (!m_stop) {
-            const long long due = static_cast<long long>(running.Seconds() * rate);
-            while (m_count < due && !m_stop) {
-                m_refused += lists.Set(m_count % 2 == 0) ? 0 : 1;
-                ++m_count;
-            }
-            ::Sleep(1);
-        }
-        m_seconds = running.Seconds();
-    }
-
-    std::atomic<bool> m_stop { false };
-    long long m_count = 0;
-    long long m_refused = 0;
-    double m_seconds = 0;
-    std::thread m_thread;
-};
-
 struct Counts {
     long long converted = 0;
     long long leftAlone = 0;
     long long neither = 0;
 };
-
-// Types key presses first..last-1 into the sink in batches and waits for their characters.
-bool Type(SinkState& state, const SinkProcess& sink, long first, long last)
-{
-    constexpr long kBatch = 200;
-    for (long from = first; from < last; from += kBatch) {
-        const long to = std::min(last, from + kBatch);
-        std::vector<INPUT> inputs;
-        for (long i = from; i < to; ++i) {
-            const WORD vk = static_cast<WORD>(kKeys[i % KEY_COUNT]);
-            inputs.push_back(KeyInput(vk, false));
-            inputs.push_back(KeyInput(vk, true));
-        }
-        ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-        const Stopwatch batch;
-        while (state.received < to) {
-            if (batch.Seconds() > 20 || !sink.Running()) {
-                return false;
-            }
-            ::Sleep(1);
-        }
-    }
-    return true;
-}
 
 Counts Count(SinkState& state, long first, long last)
 {
@@ -175,26 +73,14 @@ Counts Count(SinkState& state, long first, long last)
 bool Run(long keys, int rate)
 {
     constexpr long kSettled = 360; // keys typed under each last list
-    const std::string base = "PelohookListStress." + std::to_string(::GetCurrentProcessId());
-    SharedObjects shared;
     const long capacity = keys + 2 * kSettled;
-    if (!CreateSharedObjects(base, sizeof(SinkState) + sizeof(wchar_t) * static_cast<size_t>(capacity),
-            "state", "unused", shared)) {
-        return Failed("cannot create the shared objects");
-    }
-    auto* state = shared.As<SinkState>();
-    state->capacity = capacity;
-    wchar_t exe[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    const std::wstring path(exe, n);
-    const std::wstring self = path.substr(path.find_last_of(L"\\/") + 1);
-    const Lists lists { Sixteen(self), Sixteen(L"NotTheSink.exe") };
+    const Lists lists { Sixteen(OwnFileName()), Sixteen(L"NotTheSink.exe") };
 
-    SinkProcess sink;
-    const std::string selfA(self.begin(), self.end());
-    if (const char* failure = sink.Start(selfA.c_str(), "--sink " + base, shared.ready.get(), state->hwnd)) {
-        return Failed(failure);
+    Sink sink;
+    if (const char* failure = sink.Start(kProgram, capacity)) {
+        return Failed(kProgram, failure);
     }
+    SinkState* const state = &sink.State();
     CKeyMapFangAn table;
     for (int i = 0; i < KEY_COUNT; ++i) {
         table.SetKeyTChar(i, 0, static_cast<char16_t>(Converted(i)));
@@ -202,28 +88,26 @@ bool Run(long keys, int rate)
     }
     Dll_SetFangAnInHook(&table);
     CKeyboardHook hook;
-    if (hook.StartHook() != 1) {
-        return Failed("cannot install the hook");
-    }
-    if (!sink.Activate()) {
-        return Failed("the sink could not take the focus");
+    if (const char* failure = sink.HookAndActivate(hook)) {
+        return Failed(kProgram, failure);
     }
 
     const Stopwatch typingTime;
-    Replacer replacer(lists, rate);
-    const bool typed = Type(*state, sink, 0, keys);
+    // The two lists handed over alternately, `rate` times a second on average.
+    Replacer replacer([&lists](long long n) { return lists.Set(n % 2 == 0); }, rate);
+    const bool typed = sink.Type(0, keys);
     replacer.Stop();
     const double typing = typingTime.Seconds();
     const Counts churn = Count(*state, 0, keys);
 
-    const bool settledNaming = lists.Set(true) && Type(*state, sink, keys, keys + kSettled);
+    const bool settledNaming = lists.Set(true) && sink.Type(keys, keys + kSettled);
     const Counts naming = Count(*state, keys, keys + kSettled);
-    const bool settledNotNaming = lists.Set(false) && Type(*state, sink, keys + kSettled, capacity);
+    const bool settledNotNaming = lists.Set(false) && sink.Type(keys + kSettled, capacity);
     const Counts notNaming = Count(*state, keys + kSettled, capacity);
     (void)Dll_SetExcludedProgramsInHook(nullptr, 0);
     hook.StopHook();
-    const bool sinkAlive = sink.Running();
-    const DWORD sinkExit = sink.Quit(10000);
+    const bool sinkAlive = sink.Process().Running();
+    const DWORD sinkExit = sink.Process().Quit(10000);
 
     std::printf("While the list changed: %ld keys typed in %.1f s (%.0f keys/s), %ld characters received\n",
         keys, typing, keys / typing, std::min(static_cast<long>(state->received), keys));
@@ -244,12 +128,11 @@ bool Run(long keys, int rate)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--sink") == 0) {
-        return RunSink<SinkState, &StoreChar>(argc - 1, argv + 1, "unused", L"PelohookListStressSink");
+    const Arguments arguments = ParseArguments(argc, argv);
+    if (arguments.sink) {
+        return RunSinkProcess(argc, argv, L"PelohookListStressSink");
     }
-    const long keys = argc > 1 ? std::max(1L, std::atol(argv[1])) : 100000;
-    const int rate = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1000;
-    const bool ok = Run(keys, rate);
+    const bool ok = Run(arguments.keys, arguments.rate);
     std::printf("%s\n", ok ? "PASS" : "FAIL");
     return ok ? 0 : 1;
 }
