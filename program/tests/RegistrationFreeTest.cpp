@@ -157,6 +157,19 @@ protected:
         ASSERT_EQ(RegisteredKeyLibrary(), L"");
     }
 
+    // The program of the program folder started in this working folder: all its keys are there,
+    // made by this file of the key button library, and it closes without error.
+    void ExpectKeysFrom(const std::wstring& workingFolder, const std::wstring& library) const
+    {
+        PeloInJob pelo(program.File(L"Pelo.exe"), workingFolder);
+        ASSERT_TRUE(pelo.Started());
+        const HWND keyboard = pelo.WaitForKeyboard();
+        ASSERT_NE(keyboard, nullptr);
+        EXPECT_EQ(KeyCount(keyboard), 37);
+        EXPECT_EQ(_wcsicmp(LoadedModulePath(pelo.ProcessId(), L"Pelokey.ocx").c_str(), library.c_str()), 0);
+        EXPECT_EQ(pelo.Close(keyboard), 0u);
+    }
+
     ProgramFolder program;
     ProgramFolder working;
 };
@@ -166,15 +179,7 @@ protected:
 TEST_F(RegistrationFree, Keys_ComeFromTheLibraryTheManifestNames_WorkingFolderWithoutIt)
 {
     ASSERT_TRUE(::DeleteFileW(working.File(L"Pelokey.ocx").c_str()));
-    PeloInJob pelo(program.File(L"Pelo.exe"), working.Path());
-    ASSERT_TRUE(pelo.Started());
-    const HWND keyboard = pelo.WaitForKeyboard();
-    ASSERT_NE(keyboard, nullptr);
-    EXPECT_EQ(KeyCount(keyboard), 37);
-    EXPECT_EQ(_wcsicmp(LoadedModulePath(pelo.ProcessId(), L"Pelokey.ocx").c_str(),
-                  program.File(L"Pelokey.ocx").c_str()),
-        0);
-    EXPECT_EQ(pelo.Close(keyboard), 0u);
+    ASSERT_NO_FATAL_FAILURE(ExpectKeysFrom(working.Path(), program.File(L"Pelokey.ocx")));
     // No library in the working folder: nothing was registered from there.
     EXPECT_EQ(RegisteredKeyLibrary(), L"");
 }
@@ -182,15 +187,7 @@ TEST_F(RegistrationFree, Keys_ComeFromTheLibraryTheManifestNames_WorkingFolderWi
 TEST_F(RegistrationFree, Keys_ComeFromTheWorkingFolder_LibraryNotWhereTheManifestSays)
 {
     ASSERT_TRUE(::DeleteFileW(program.File(L"Pelokey.ocx").c_str()));
-    PeloInJob pelo(program.File(L"Pelo.exe"), working.Path());
-    ASSERT_TRUE(pelo.Started());
-    const HWND keyboard = pelo.WaitForKeyboard();
-    ASSERT_NE(keyboard, nullptr);
-    EXPECT_EQ(KeyCount(keyboard), 37);
-    EXPECT_EQ(_wcsicmp(LoadedModulePath(pelo.ProcessId(), L"Pelokey.ocx").c_str(),
-                  working.File(L"Pelokey.ocx").c_str()),
-        0);
-    EXPECT_EQ(pelo.Close(keyboard), 0u);
+    ExpectKeysFrom(working.Path(), working.File(L"Pelokey.ocx"));
 }
 
 TEST_F(RegistrationFree, Keys_ComeFromTheWorkingFolder_ManifestWithoutTheClass)
@@ -199,15 +196,7 @@ TEST_F(RegistrationFree, Keys_ComeFromTheWorkingFolder_ManifestWithoutTheClass)
     const std::string manifest = ManifestOf(program.File(L"Pelo.exe"));
     ASSERT_EQ(manifest.find("Pelokey.ocx"), std::string::npos);
     ASSERT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
-    PeloInJob pelo(program.File(L"Pelo.exe"), program.Path());
-    ASSERT_TRUE(pelo.Started());
-    const HWND keyboard = pelo.WaitForKeyboard();
-    ASSERT_NE(keyboard, nullptr);
-    EXPECT_EQ(KeyCount(keyboard), 37);
-    EXPECT_EQ(_wcsicmp(LoadedModulePath(pelo.ProcessId(), L"Pelokey.ocx").c_str(),
-                  program.File(L"Pelokey.ocx").c_str()),
-        0);
-    EXPECT_EQ(pelo.Close(keyboard), 0u);
+    ExpectKeysFrom(program.Path(), program.File(L"Pelokey.ocx"));
 }
 
 TEST_F(RegistrationFree, Registration_MadeAndRemovedInTheProgramsOwnProcess)
