@@ -91,49 +91,16 @@ bool SamePath(const std::wstring& a, const std::wstring& b)
     return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
-std::vector<std::uint8_t> ReadAll(const std::wstring& path)
-{
-    pelo::UniqueFile file(::CreateFileW(
-        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::vector<std::uint8_t> bytes;
-    if (!file) {
-        return bytes;
-    }
-    bytes.resize(::GetFileSize(file.get(), nullptr));
-    DWORD read = 0;
-    if (!bytes.empty()
-        && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-        read = 0;
-    }
-    bytes.resize(read);
-    return bytes;
-}
-
-bool WriteAll(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
-{
-    pelo::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-        && written == bytes.size();
-}
-
 int ReadIni(const std::wstring& folder, const wchar_t* section, const wchar_t* key)
 {
     return static_cast<int>(::GetPrivateProfileIntW(section, key, -1, (folder + L"\\config.ini").c_str()));
-}
-
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, const KeyTCharPair* table)
-{
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
 }
 
 // The five schemes a first run writes.
 void ExpectDefaultSchemes(const std::wstring& folder)
 {
     for (int slot = 0; slot < 5; ++slot) {
-        EXPECT_EQ(ReadAll(folder + L"\\" + kSchemeFiles[slot]),
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + kSchemeFiles[slot]),
             SchemeBytes(kSchemeNames[slot], pelo::scheme::kDefaultKeyTable))
             << "slot " << slot + 1;
     }
@@ -419,9 +386,9 @@ TEST_F(PackageTest, SilentInstall_PutsFilesShortcutsAndUninstallEntry_AndTheShor
     ASSERT_EQ(RunAndWait(Quoted(SetupProgram()) + L" /S /LOGON"), 0u);
     const std::wstring dir = InstallDir();
     for (const wchar_t* name : kShippedFiles) {
-        const auto installed = ReadAll(dir + L"\\" + name);
+        const auto installed = ReadFileBytes(dir + L"\\" + name);
         EXPECT_FALSE(installed.empty()) << testing::PrintToString(name);
-        EXPECT_EQ(installed, ReadAll(BuildFile(L"package\\") + name)) << testing::PrintToString(name);
+        EXPECT_EQ(installed, ReadFileBytes(BuildFile(L"package\\") + name)) << testing::PrintToString(name);
     }
     EXPECT_TRUE(Exists(dir + L"\\uninstall.exe"));
     EXPECT_FALSE(Exists(dir + L"\\config.ini"));
@@ -490,8 +457,8 @@ TEST_F(PackageTest, InstallOverARunningCopy_ClosesItFirst_AndKeepsTheUsersScheme
     std::copy(std::begin(pelo::scheme::kDefaultKeyTable), std::end(pelo::scheme::kDefaultKeyTable), table);
     table[10].tchar1 = u'\u0416';
     const std::vector<std::uint8_t> scheme = SchemeBytes(u"我的方案", table);
-    ASSERT_TRUE(WriteAll(dir + L"\\fangan\\3.kmf", scheme));
-    ASSERT_TRUE(WriteAll(dir + L"\\使用说明.txt", { 'o', 'l', 'd' }));
+    ASSERT_TRUE(WriteFileBytes(dir + L"\\fangan\\3.kmf", scheme));
+    ASSERT_TRUE(WriteFileBytes(dir + L"\\使用说明.txt", { 'o', 'l', 'd' }));
 
     // Without /LOGON: the log-on start chosen before stays.
     ASSERT_EQ(RunAndWait(Quoted(SetupProgram()) + L" /S"), 0u);
@@ -503,8 +470,8 @@ TEST_F(PackageTest, InstallOverARunningCopy_ClosesItFirst_AndKeepsTheUsersScheme
     EXPECT_EQ(ReadIni(dir, L"SN", L"SN"), 1);
     EXPECT_EQ(ReadIni(dir, L"HOT KEY", L"SW_FG"), 2);
     EXPECT_EQ(ReadIni(dir, L"SHWEL", L"SHWEL"), 0);
-    EXPECT_EQ(ReadAll(dir + L"\\fangan\\3.kmf"), scheme);
-    EXPECT_EQ(ReadAll(dir + L"\\使用说明.txt"), ReadAll(BuildFile(L"package\\使用说明.txt")));
+    EXPECT_EQ(ReadFileBytes(dir + L"\\fangan\\3.kmf"), scheme);
+    EXPECT_EQ(ReadFileBytes(dir + L"\\使用说明.txt"), ReadFileBytes(BuildFile(L"package\\使用说明.txt")));
     EXPECT_TRUE(Exists(StartupShortcut()));
 }
 
@@ -518,22 +485,22 @@ TEST_F(PackageTest, InstallWhilePeloStarts_ClosesItOnceItIsUp_AndSilentlyGivesUp
         // Created but not yet running: no keyboard window while the installer first looks.
         StartedPelo pelo(dir + L"\\Pelo.exe", L"", dir, StartedPelo::Start::Suspended);
         ASSERT_TRUE(pelo.Started());
-        ASSERT_TRUE(WriteAll(readme, spoilt));
+        ASSERT_TRUE(WriteFileBytes(readme, spoilt));
         const UniqueKernelHandle setup = Launch(Quoted(SetupProgram()) + L" /S");
         EXPECT_EQ(ExitCode(setup.get(), 2000), STILL_ACTIVE);
         ASSERT_TRUE(pelo.Resume());
         EXPECT_EQ(ExitCode(setup.get(), kInstallerTimeoutMs), 0u);
         EXPECT_EQ(pelo.WaitForExit(0), 0u);
         EXPECT_EQ(ReadIni(dir, L"SN", L"SN"), 1);
-        EXPECT_EQ(ReadAll(readme), ReadAll(BuildFile(L"package\\使用说明.txt")));
+        EXPECT_EQ(ReadFileBytes(readme), ReadFileBytes(BuildFile(L"package\\使用说明.txt")));
     }
     // A copy that never comes up: the silent installer neither waits for an answer nor changes
     // anything; it gives up with exit code 2.
     const StartedPelo stuck(dir + L"\\Pelo.exe", L"", dir, StartedPelo::Start::Suspended);
     ASSERT_TRUE(stuck.Started());
-    ASSERT_TRUE(WriteAll(readme, spoilt));
+    ASSERT_TRUE(WriteFileBytes(readme, spoilt));
     EXPECT_EQ(RunAndWait(Quoted(SetupProgram()) + L" /S"), 2u);
-    EXPECT_EQ(ReadAll(readme), spoilt);
+    EXPECT_EQ(ReadFileBytes(readme), spoilt);
     EXPECT_EQ(stuck.WaitForExit(0), STILL_ACTIVE);
 }
 
@@ -576,7 +543,7 @@ TEST_F(PackageTest, PortableFolder_WithoutAClassRegistration_ShowsAll37Keys)
     ASSERT_NE(folderVariable, nullptr) << "run-in-fresh-prefix.sh --unzip extracts the zip";
     const std::wstring folder = folderVariable;
     for (const wchar_t* name : kShippedFiles) {
-        EXPECT_EQ(ReadAll(folder + L"\\" + name), ReadAll(BuildFile(L"package\\") + name))
+        EXPECT_EQ(ReadFileBytes(folder + L"\\" + name), ReadFileBytes(BuildFile(L"package\\") + name))
             << testing::PrintToString(name);
     }
     ASSERT_EQ(RegisteredKeyLibrary(), L"");

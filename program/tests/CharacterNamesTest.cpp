@@ -7,8 +7,7 @@
 
 #include <commctrl.h>
 
-#include "ProgramDriver.h"
-#include "scheme/KeyMapCodec.h"
+#include "ProgramFixture.h"
 
 using namespace pelo::programtest;
 
@@ -23,47 +22,18 @@ const wchar_t kQuestion[]
 const wchar_t kAlphaLine[]
     = L"\u03B1 U+03B1 GREEK SMALL LETTER ALPHA / \u0391 U+0391 GREEK CAPITAL LETTER ALPHA";
 
-// The default scheme with other characters for the key A.
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1, char16_t a2)
-{
-    KeyTCharPair table[KEY_COUNT];
-    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
-    table[KeyCharToIndex('A')] = { a1, a2 };
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
-
 POINT Centre(HWND window)
 {
     const RECT r = WindowRect(window);
     return { (r.left + r.right) / 2, (r.top + r.bottom) / 2 };
 }
 
-class CharacterNamesTest : public ::testing::Test {
+class CharacterNamesTest : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.Ready());
-        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
-    }
-
     void TearDown() override
     {
         // The next case's windows must not open under a resting mouse.
         MoveMouseTo({ 0, 0 });
-    }
-
-    static HWND Start(RunningPelo& pelo)
-    {
-        EXPECT_TRUE(pelo.Started());
-        return pelo.WaitForKeyboard();
-    }
-
-    static void Close(RunningPelo& pelo)
-    {
-        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
     // Rests the mouse on the window until the tip is shown with this text.
@@ -87,8 +57,6 @@ protected:
         ::Sleep(::GetDoubleClickTime() + 50);
         ClickCentre(window);
     }
-
-    ProgramFolder folder;
 };
 
 } // namespace

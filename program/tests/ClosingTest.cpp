@@ -3,8 +3,7 @@
 // leaves alone, and that its hook, window and hotkey agree with its function switch meanwhile.
 #include <gtest/gtest.h>
 
-#include "ProgramDriver.h"
-#include "scheme/KeyMapCodec.h"
+#include "ProgramFixture.h"
 
 using namespace pelo::programtest;
 
@@ -21,34 +20,16 @@ const wchar_t kSettings[] = L"设置 - Pelo", kRenameCaption[] = L"重命名方�
 const wchar_t kConflict[] = L"快捷键有冲突！请重新设置！";
 const wchar_t kMadeCurrent[] = L"本键盘方案已设置为当前方案，退出设置对话框后即可使用。";
 
-// The default scheme with other characters for the key A.
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1, char16_t a2)
-{
-    KeyTCharPair table[KEY_COUNT];
-    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
-    table[KeyCharToIndex('A')] = { a1, a2 };
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
-
 // Slots 1 and 2 hold schemes of their own, slot 1 is current, no welcome dialog unless a test
 // takes the value away.
-class ClosingTest : public ::testing::Test {
+class ClosingTest : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.Ready());
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         ASSERT_TRUE(folder.WriteBytes(kSchemeOne, one));
         ASSERT_TRUE(folder.WriteBytes(kSchemeTwo, two));
         folder.WriteIni(L"SN", L"SN", 1);
-        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
-    }
-
-    static void Close(RunningPelo& pelo)
-    {
-        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
     static LRESULT Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -77,16 +58,11 @@ protected:
         return pelo.WaitForWindow(kSettings);
     }
 
-    // The page of the settings dialog that holds this control.
-    static HWND PageWith(HWND settings, int id)
+    // Waits for the keyboard window of a copy just started and opens the settings: the dialog, or
+    // nullptr when either did not show.
+    static HWND StartWithSettings(RunningPelo& pelo)
     {
-        for (HWND child = ::FindWindowExW(settings, nullptr, nullptr, nullptr); child;
-             child = ::FindWindowExW(settings, child, nullptr, nullptr)) {
-            if (::GetDlgItem(child, id)) {
-                return child;
-            }
-        }
-        return nullptr;
+        return pelo.WaitForKeyboard() ? OpenSettings(pelo) : nullptr;
     }
 
     static void Click(HWND page, int id, WORD code = BN_CLICKED)
@@ -105,7 +81,6 @@ protected:
         EXPECT_EQ(folder.ReadIni(L"HOT KEY", L"SW_VK", -1), 'D');
     }
 
-    ProgramFolder folder;
     const std::vector<std::uint8_t> one = SchemeBytes(u"甲方案", u'\u0436', u'\u0416'); // ж Ж
     const std::vector<std::uint8_t> two = SchemeBytes(u"乙方案", u'\u044F', u'\u042F'); // я Я
 };
@@ -231,8 +206,7 @@ TEST_F(ClosingTest, SettingsOpen_HookStaysOffWhateverIsSwitched_AndFollowsTheSwi
 TEST_F(ClosingTest, ExitWhileSettingsAreOpen_EndsThemAsCancelFirst_TheCommandDoesNotGoOnAfterwards)
 {
     RunningPelo pelo(folder);
-    ASSERT_NE(pelo.WaitForKeyboard(), nullptr);
-    const HWND settings = OpenSettings(pelo);
+    const HWND settings = StartWithSettings(pelo);
     ASSERT_NE(settings, nullptr);
     // Going on, the command would fail to take the hotkey back and say so after the shutdown.
     const HeldHotKey held(MOD_CONTROL, 'D');
@@ -245,8 +219,7 @@ TEST_F(ClosingTest, ExitWhileSettingsAreOpen_EndsThemAsCancelFirst_TheCommandDoe
 TEST_F(ClosingTest, ExitWhileRenaming_EndsTheRenameDialogAndTheSettingsAsCancel)
 {
     RunningPelo pelo(folder);
-    ASSERT_NE(pelo.WaitForKeyboard(), nullptr);
-    const HWND settings = OpenSettings(pelo);
+    const HWND settings = StartWithSettings(pelo);
     ASSERT_NE(settings, nullptr);
     Click(PageWith(settings, kRename), kRename);
     const HWND rename = pelo.WaitForWindow(kRenameCaption);
@@ -260,8 +233,7 @@ TEST_F(ClosingTest, ExitWhileRenaming_EndsTheRenameDialogAndTheSettingsAsCancel)
 TEST_F(ClosingTest, ExitWhileAMessageBoxOfTheSettingsShows_EndsItAndTheSettings_SchemeMadeCurrentIsKept)
 {
     RunningPelo pelo(folder);
-    ASSERT_NE(pelo.WaitForKeyboard(), nullptr);
-    const HWND settings = OpenSettings(pelo);
+    const HWND settings = StartWithSettings(pelo);
     ASSERT_NE(settings, nullptr);
     const HWND page = PageWith(settings, kCombo);
     ASSERT_NE(page, nullptr);

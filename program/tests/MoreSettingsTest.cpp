@@ -10,9 +10,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ProgramDriver.h"
+#include "ProgramFixture.h"
 #include "framework/ComPtr.h"
-#include "scheme/KeyMapCodec.h"
 
 using namespace pelo::programtest;
 
@@ -25,16 +24,6 @@ constexpr int kOnOffHotKeyId = 500, kSchemeHotKeyId = 501;
 const wchar_t kSettingsCaption[] = L"设置 - Pelo";
 const wchar_t* const kNames[5] = { L"方案一", L"德语", L"方案三", L"方案四", L"方案五" };
 
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1, char16_t a2)
-{
-    KeyTCharPair table[KEY_COUNT];
-    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
-    table[KeyCharToIndex('A')] = { a1, a2 };
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
-
 bool SamePath(const std::wstring& a, const std::wstring& b)
 {
     return ::CompareStringOrdinal(
@@ -43,27 +32,14 @@ bool SamePath(const std::wstring& a, const std::wstring& b)
 }
 
 // Slot 2 holds a scheme of its own ("德语", A types ä), slot 1 is current, no welcome dialog.
-class MoreSettingsTest : public ::testing::Test {
+class MoreSettingsTest : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.Ready());
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         ASSERT_TRUE(SUCCEEDED(com.result()));
         ASSERT_TRUE(folder.WriteBytes(L"fangan\\2.kmf", SchemeBytes(u"德语", u'\u00E4', u'\u00C4')));
-        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
         folder.WriteIni(L"SN", L"SN", 1);
-    }
-
-    static HWND Start(RunningPelo& pelo)
-    {
-        EXPECT_TRUE(pelo.Started());
-        return pelo.WaitForKeyboard();
-    }
-
-    static void Close(RunningPelo& pelo)
-    {
-        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
     std::wstring IniText(const wchar_t* key) const
@@ -91,29 +67,11 @@ protected:
         if (!settings) {
             return nullptr;
         }
-        const HWND tabs = ::GetDlgItem(settings, kTabs);
-        const RECT tab = RemoteRect(tabs, TCM_GETITEMRECT, 2);
-        POINT centre { (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2 };
-        ::ClientToScreen(tabs, &centre);
-        ClickAt(centre);
-        HWND page = nullptr;
-        for (HWND child = ::FindWindowExW(settings, nullptr, nullptr, nullptr); child;
-             child = ::FindWindowExW(settings, child, nullptr, nullptr)) {
-            page = ::GetDlgItem(child, kList) ? child : page;
-        }
-        return WaitUntil([&] { return page && ::IsWindowVisible(page); }) ? page : nullptr;
+        return ShowPage(settings, ::GetDlgItem(settings, kTabs), 2, kList);
     }
 
     // A click that a click on the same window just before cannot turn into a double-click.
-    void Click(HWND window)
-    {
-        if (window == m_lastClicked && ::GetTickCount64() - m_lastClickTime < ::GetDoubleClickTime() + 50) {
-            ::Sleep(::GetDoubleClickTime() + 50);
-        }
-        ClickCentre(window);
-        m_lastClicked = window;
-        m_lastClickTime = ::GetTickCount64();
-    }
+    void Click(HWND window) { clicks.Click(window); }
 
     // Clicks the item of the list box, in the middle of its row.
     void ClickItem(HWND list, int index)
@@ -122,7 +80,7 @@ protected:
         POINT centre { (item.left + item.right) / 2, (item.top + item.bottom) / 2 };
         ::ClientToScreen(list, &centre);
         ClickAt(centre);
-        m_lastClicked = nullptr;
+        clicks.Forget();
     }
 
     static std::vector<std::wstring> Items(HWND list)
@@ -159,10 +117,19 @@ protected:
         return box && TextOf(box) == L"Pelo提醒您" && ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
 
+    // What OK took, as the page shows it again: Ctrl+F9 for the scheme hotkey, shortcuts passed on,
+    // and the two programs.
+    static void ExpectSavedOnPage(HWND page)
+    {
+        EXPECT_EQ(::SendMessageW(::GetDlgItem(page, kSchemeHotKey), HKM_GETHOTKEY, 0, 0),
+            MAKEWORD(VK_F9, HOTKEYF_CONTROL));
+        EXPECT_EQ(::IsDlgButtonChecked(page, kPassShortcuts), BST_CHECKED);
+        EXPECT_EQ(
+            Items(::GetDlgItem(page, kList)), (std::vector<std::wstring> { L"Notepad.EXE", L"calc.exe" }));
+    }
+
     pelo::ComApartment com;
-    ProgramFolder folder;
-    HWND m_lastClicked = nullptr;
-    ULONGLONG m_lastClickTime = 0;
+    SpacedClicks clicks;
 };
 
 } // namespace
@@ -328,10 +295,7 @@ TEST_F(MoreSettingsTest, MorePage_OkWritesMoreSection_CancelDiscards_ReopenedSho
     // Changed and cancelled: the file and the page keep what OK took.
     page = OpenMorePage(pelo, settings);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, kSchemeHotKey), HKM_GETHOTKEY, 0, 0),
-        MAKEWORD(VK_F9, HOTKEYF_CONTROL));
-    EXPECT_EQ(::IsDlgButtonChecked(page, kPassShortcuts), BST_CHECKED);
-    EXPECT_EQ(Items(::GetDlgItem(page, kList)), (std::vector<std::wstring> { L"Notepad.EXE", L"calc.exe" }));
+    ExpectSavedOnPage(page);
     Click(::GetDlgItem(page, kClearSchemeHotKey));
     ASSERT_TRUE(WaitUntil(
         [&] { return ::SendMessageW(::GetDlgItem(page, kSchemeHotKey), HKM_GETHOTKEY, 0, 0) == 0; }));
@@ -351,10 +315,7 @@ TEST_F(MoreSettingsTest, MorePage_OkWritesMoreSection_CancelDiscards_ReopenedSho
 
     page = OpenMorePage(pelo, settings);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(::SendMessageW(::GetDlgItem(page, kSchemeHotKey), HKM_GETHOTKEY, 0, 0),
-        MAKEWORD(VK_F9, HOTKEYF_CONTROL));
-    EXPECT_EQ(::IsDlgButtonChecked(page, kPassShortcuts), BST_CHECKED);
-    EXPECT_EQ(Items(::GetDlgItem(page, kList)), (std::vector<std::wstring> { L"Notepad.EXE", L"calc.exe" }));
+    ExpectSavedOnPage(page);
     Click(::GetDlgItem(settings, IDCANCEL));
     ASSERT_TRUE(WaitUntil([&] { return !::IsWindow(settings); }));
     Close(pelo);

@@ -3,8 +3,7 @@
 // the tray callback, the hotkey and menu commands; its files read back byte for byte.
 #include <gtest/gtest.h>
 
-#include "ProgramDriver.h"
-#include "scheme/KeyMapCodec.h"
+#include "ProgramFixture.h"
 
 using namespace pelo::programtest;
 
@@ -17,35 +16,9 @@ constexpr UINT kToggleCommand = 32775, kSchemeTwoCommand = 32779;
 const wchar_t* const kSchemeFiles[5]
     = { L"fangan\\1.kmf", L"fangan\\2.kmf", L"fangan\\3.kmf", L"fangan\\4.kmf", L"fangan\\5.kmf" };
 
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, const KeyTCharPair* table)
-{
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
-
 // A folder ready to start in, without the welcome dialog.
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.Ready());
-        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
-    }
-
-    // Starts a copy and waits for its keyboard window.
-    static HWND Start(RunningPelo& pelo)
-    {
-        EXPECT_TRUE(pelo.Started());
-        return pelo.WaitForKeyboard();
-    }
-
-    static void Close(RunningPelo& pelo)
-    {
-        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(pelo.WaitForExit(), 0u);
-    }
-
     // A click on a key button, then the wait for the character it types; the next click comes
     // after the double-click time, so that it is a click of its own.
     static bool ClickKey(RunningPelo& pelo, int id, TypingTarget& target, std::size_t charsAfter)
@@ -72,8 +45,6 @@ protected:
         DWORD_PTR result = 0;
         EXPECT_NE(::SendMessageTimeoutW(window, message, wParam, lParam, SMTO_BLOCK, 10000, &result), 0);
     }
-
-    ProgramFolder folder;
 };
 
 void ExpectSameRect(const RECT& a, const RECT& b)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <utility>
 
 namespace pelo::programtest {
@@ -134,6 +135,47 @@ HWND WaitForWindowOf(DWORD pid, bool (*accept)(HWND), DWORD timeoutMs)
     return find.found;
 }
 
+std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path)
+{
+    UniqueFile file(::CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    std::vector<std::uint8_t> bytes;
+    if (!file) {
+        return bytes;
+    }
+    bytes.resize(::GetFileSize(file.get(), nullptr));
+    DWORD read = 0;
+    if (!bytes.empty()
+        && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        read = 0;
+    }
+    bytes.resize(read);
+    return bytes;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes)
+{
+    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+        && written == bytes.size();
+}
+
+std::vector<std::uint8_t> SchemeBytes(const char16_t* name, const KeyTCharPair* table)
+{
+    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
+    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
+    return bytes;
+}
+
+std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1, char16_t a2)
+{
+    KeyTCharPair table[KEY_COUNT];
+    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
+    table[KeyCharToIndex('A')] = { a1, a2 };
+    return SchemeBytes(name, table);
+}
+
 ProgramFolder::ProgramFolder()
 {
     wchar_t temp[MAX_PATH] = L"";
@@ -178,30 +220,14 @@ int ProgramFolder::ReadIni(const wchar_t* section, const wchar_t* key, int missi
 
 std::vector<std::uint8_t> ProgramFolder::ReadBytes(const std::wstring& name) const
 {
-    UniqueFile file(::CreateFileW(File(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-        nullptr, OPEN_EXISTING, 0, nullptr));
-    std::vector<std::uint8_t> bytes;
-    if (!file) {
-        return bytes;
-    }
-    bytes.resize(::GetFileSize(file.get(), nullptr));
-    DWORD read = 0;
-    if (!bytes.empty()
-        && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-        read = 0;
-    }
-    bytes.resize(read);
-    return bytes;
+    return ReadFileBytes(File(name));
 }
 
 bool ProgramFolder::WriteBytes(const std::wstring& name, const std::vector<std::uint8_t>& bytes) const
 {
     const std::wstring path = File(name);
     ::CreateDirectoryW(path.substr(0, path.find_last_of(L'\\')).c_str(), nullptr);
-    UniqueFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-        && written == bytes.size();
+    return WriteFileBytes(path, bytes);
 }
 
 RunningPelo::RunningPelo(const ProgramFolder& folder)
@@ -535,7 +561,51 @@ std::vector<std::uint32_t> ScreenPixels(const RECT& rect)
     return pixels;
 }
 
+std::vector<std::uint32_t> PaintedPixels(const RECT& rect)
+{
+    std::vector<std::uint32_t> pixels = ScreenPixels(rect), again;
+    WaitUntil([&] {
+        ::Sleep(100);
+        again = ScreenPixels(rect);
+        std::swap(pixels, again);
+        return pixels == again
+            && std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<>()) != pixels.end();
+    });
+    return pixels;
+}
+
 // ---- Settings editor helpers
+
+HWND PageWith(HWND settings, int id)
+{
+    for (HWND child = ::FindWindowExW(settings, nullptr, nullptr, nullptr); child;
+         child = ::FindWindowExW(settings, child, nullptr, nullptr)) {
+        if (::GetDlgItem(child, id)) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+HWND ShowPage(HWND settings, HWND tabs, int index, int id)
+{
+    const RECT tab = RemoteRect(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index));
+    POINT centre { (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2 };
+    ::ClientToScreen(tabs, &centre);
+    ClickAt(centre);
+    const HWND page = PageWith(settings, id);
+    return WaitUntil([&] { return page && ::IsWindowVisible(page); }) ? page : nullptr;
+}
+
+void SpacedClicks::Click(HWND window)
+{
+    if (window == m_last && ::GetTickCount64() - m_time < ::GetDoubleClickTime() + 50) {
+        ::Sleep(::GetDoubleClickTime() + 50);
+    }
+    ClickCentre(window);
+    m_last = window;
+    m_time = ::GetTickCount64();
+}
 
 std::vector<HWND> TopLevelWindowsOf(DWORD pid)
 {

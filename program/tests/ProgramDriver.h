@@ -13,8 +13,21 @@
 #include "CrossProcess.h"
 #include "TargetLog.h"
 #include "framework/UniqueHandle.h"
+#include "scheme/KeyMapCodec.h"
 
 namespace pelo::programtest {
+
+// The whole file, empty when it cannot be read.
+[[nodiscard]] std::vector<std::uint8_t> ReadFileBytes(const std::wstring& path);
+// Writes the file anew with these bytes; false when not all of them were written.
+bool WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+
+// The key-map file of a scheme with this name and table.
+[[nodiscard]] std::vector<std::uint8_t> SchemeBytes(const char16_t* name, const KeyTCharPair* table);
+// The key-map file of the default scheme with other characters for the key A (α and Α unless
+// told).
+[[nodiscard]] std::vector<std::uint8_t> SchemeBytes(
+    const char16_t* name, char16_t a1 = u'\u03B1', char16_t a2 = u'\u0391');
 
 // A new folder whose name holds a blank and Chinese characters, with Pelo.exe, Pelokey.ocx and
 // Pelohook.dll copied from beside the test, and the help file 帮助.chm when it is there; removed
@@ -135,6 +148,9 @@ void TypeText(const std::u16string& text);
 [[nodiscard]] RECT RemoteRect(HWND window, UINT message, WPARAM wParam);
 // The screen's pixels in the rectangle, row by row.
 [[nodiscard]] std::vector<std::uint32_t> ScreenPixels(const RECT& rect);
+// The screen's pixels in the rectangle once a window there has been painted: more than one colour,
+// and the same twice.
+[[nodiscard]] std::vector<std::uint32_t> PaintedPixels(const RECT& rect);
 // Runs until the condition holds or the timeout passes; the result of the last check.
 template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs = 10000)
 {
@@ -152,6 +168,25 @@ template <class Condition> bool WaitUntil(Condition condition, DWORD timeoutMs =
 [[nodiscard]] RECT WindowRect(HWND window);
 
 // ---- Settings editor helpers
+
+// The page of the settings dialog that holds this control, or nullptr.
+[[nodiscard]] HWND PageWith(HWND settings, int id);
+// Clicks the tab with this index on the dialog's tab control and waits for the page that holds
+// this control to show; the page, or nullptr.
+HWND ShowPage(HWND settings, HWND tabs, int index, int id);
+
+// Mouse clicks at the centre of windows, where a click on the same window just before cannot turn
+// the next one into a double-click.
+class SpacedClicks {
+public:
+    void Click(HWND window);
+    // The next click does not wait, whatever window it is on (the last one went elsewhere).
+    void Forget() { m_last = nullptr; }
+
+private:
+    HWND m_last = nullptr;
+    ULONGLONG m_time = 0;
+};
 
 // Every top-level window of the process, shown or not, sorted by handle.
 [[nodiscard]] std::vector<HWND> TopLevelWindowsOf(DWORD pid);

@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 
-#include "ProgramDriver.h"
-#include "scheme/KeyMapCodec.h"
+#include "ProgramFixture.h"
 
 using namespace pelo::programtest;
 
@@ -24,33 +22,15 @@ const wchar_t kUnreadableChosen[]
     = L"无法读取键盘方案文件“fangan\\3.kmf”，它可能正被其他程序使用，或者没有读取权限。\n"
       L"仍然使用原来的键盘方案。";
 
-// The default scheme with other characters for the key A.
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1, char16_t a2)
-{
-    KeyTCharPair table[KEY_COUNT];
-    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
-    table[KeyCharToIndex('A')] = { a1, a2 };
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
-
 // Slots 1 and 3 hold schemes of their own, slot 1 is current, no welcome dialog.
-class SchemeInUseTest : public ::testing::Test {
+class SchemeInUseTest : public ProgramFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(folder.Ready());
+        ASSERT_NO_FATAL_FAILURE(ProgramFixture::SetUp());
         ASSERT_TRUE(folder.WriteBytes(kSchemeOne, one));
         ASSERT_TRUE(folder.WriteBytes(kSchemeThree, three));
-        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
         folder.WriteIni(L"SN", L"SN", 1);
-    }
-
-    static void Close(RunningPelo& pelo)
-    {
-        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(pelo.WaitForExit(), 0u);
     }
 
     // A menu command handled before this returns (a scheme loaded without a message).
@@ -89,15 +69,7 @@ protected:
     {
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
         const int border = 3, left = border, right = border + ::GetSystemMetrics(SM_CXMENUCHECK) + 2;
-        std::vector<std::uint32_t> pixels = ScreenPixels(rect), again;
-        // Painted: the same twice, and not of one colour.
-        WaitUntil([&] {
-            ::Sleep(100);
-            again = ScreenPixels(rect);
-            std::swap(pixels, again);
-            return pixels == again
-                && std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<>()) != pixels.end();
-        });
+        const std::vector<std::uint32_t> pixels = PaintedPixels(rect);
         if (pixels.size() != static_cast<std::size_t>(width) * height || height <= 2 * border) {
             return -1;
         }
@@ -116,7 +88,6 @@ protected:
         return row;
     }
 
-    ProgramFolder folder;
     const std::vector<std::uint8_t> one = SchemeBytes(u"甲方案", u'\u0436', u'\u0416'); // ж Ж
     const std::vector<std::uint8_t> three = SchemeBytes(u"丙方案", u'\u044F', u'\u042F'); // я Я
 };

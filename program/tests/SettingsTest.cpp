@@ -8,10 +8,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <functional>
 
-#include "ProgramDriver.h"
-#include "scheme/KeyMapCodec.h"
+#include "ProgramFixture.h"
 
 using namespace pelo::programtest;
 
@@ -26,17 +24,6 @@ const wchar_t kQuestion[]
     = L"当前键盘方案尚未保存，是否保存？\n\n是：保存。否：不保存。取消：返回未保存的键盘方案。";
 const wchar_t* const kSchemeFiles[5]
     = { L"fangan\\1.kmf", L"fangan\\2.kmf", L"fangan\\3.kmf", L"fangan\\4.kmf", L"fangan\\5.kmf" };
-
-// The default scheme with other characters for the key A.
-std::vector<std::uint8_t> SchemeBytes(const char16_t* name, char16_t a1 = u'\u03B1', char16_t a2 = u'\u0391')
-{
-    KeyTCharPair table[KEY_COUNT];
-    std::copy(pelo::scheme::kDefaultKeyTable, pelo::scheme::kDefaultKeyTable + KEY_COUNT, table);
-    table[KeyCharToIndex('A')] = { a1, a2 };
-    std::vector<std::uint8_t> bytes(pelo::scheme::kMaxFileBytes);
-    bytes.resize(pelo::scheme::EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
 
 // The editor's key buttons in layout order: control id and key character.
 struct EditorKey {
@@ -74,40 +61,8 @@ std::wstring Wide(char16_t unit)
     return std::wstring(1, static_cast<wchar_t>(unit));
 }
 
-// The pixels of a window once it has been painted: more than one colour, and the same twice.
-std::vector<std::uint32_t> PaintedPixels(const RECT& rect)
-{
-    std::vector<std::uint32_t> pixels = ScreenPixels(rect), again;
-    WaitUntil([&] {
-        ::Sleep(100);
-        again = ScreenPixels(rect);
-        std::swap(pixels, again);
-        return pixels == again
-            && std::adjacent_find(pixels.begin(), pixels.end(), std::not_equal_to<>()) != pixels.end();
-    });
-    return pixels;
-}
-
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public ProgramFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.Ready());
-        folder.WriteIni(L"SHWEL", L"SHWEL", 0);
-    }
-
-    HWND Start(RunningPelo& pelo)
-    {
-        EXPECT_TRUE(pelo.Started());
-        return pelo.WaitForKeyboard();
-    }
-
-    static void Close(RunningPelo& pelo)
-    {
-        ::PostMessageW(pelo.Keyboard(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(pelo.WaitForExit(), 0u);
-    }
-
     // The settings command from the menu: the dialog once it is shown, and its key-map page.
     static bool OpenSettings(RunningPelo& pelo, HWND& settings, HWND& page)
     {
@@ -132,28 +87,8 @@ protected:
             && ::SendMessageTimeoutW(pelo.Keyboard(), WM_NULL, 0, 0, SMTO_BLOCK, 10000, &result) != 0;
     }
 
-    // The page of the settings dialog that holds this control.
-    static HWND PageWith(HWND settings, int id)
-    {
-        for (HWND child = ::FindWindowExW(settings, nullptr, nullptr, nullptr); child;
-             child = ::FindWindowExW(settings, child, nullptr, nullptr)) {
-            if (::GetDlgItem(child, id)) {
-                return child;
-            }
-        }
-        return nullptr;
-    }
-
     // A click that a click on the same window just before cannot turn into a double-click.
-    void Click(HWND window)
-    {
-        if (window == m_lastClicked && ::GetTickCount64() - m_lastClickTime < ::GetDoubleClickTime() + 50) {
-            ::Sleep(::GetDoubleClickTime() + 50);
-        }
-        ClickCentre(window);
-        m_lastClicked = window;
-        m_lastClickTime = ::GetTickCount64();
-    }
+    void Click(HWND window) { clicks.Click(window); }
 
     // Clicks the edit, deletes its character and types another one.
     bool ReplaceChar(HWND edit, char16_t unit)
@@ -175,7 +110,7 @@ protected:
         const RECT box = WindowRect(combo);
         const auto height = static_cast<int>(::SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0));
         ClickAt({ (box.left + box.right) / 2, box.bottom + 1 + height * index + height / 2 });
-        m_lastClicked = nullptr;
+        clicks.Forget();
         return true;
     }
 
@@ -206,9 +141,7 @@ protected:
             + L"\n\n文件可能正被其他程序使用，或没有读取权限。文件保持原样，本页仍显示原来的键盘方案。";
     }
 
-    ProgramFolder folder;
-    HWND m_lastClicked = nullptr;
-    ULONGLONG m_lastClickTime = 0;
+    SpacedClicks clicks;
 };
 
 } // namespace
@@ -424,15 +357,8 @@ TEST_F(SettingsTest, HotKeyPage_DefaultRegistersCtrlD_HeldCombinationWarnsOnceAn
     const HWND keyboard = Start(pelo);
     ASSERT_NE(keyboard, nullptr);
 
-    const auto showHotKeyPage = [&](HWND settings) {
-        const HWND tabs = ::GetDlgItem(settings, kTabs);
-        const RECT tab = RemoteRect(tabs, TCM_GETITEMRECT, 1);
-        POINT centre { (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2 };
-        ::ClientToScreen(tabs, &centre);
-        ClickAt(centre);
-        const HWND page = PageWith(settings, kHotKey);
-        return WaitUntil([&] { return page && ::IsWindowVisible(page); }) ? page : nullptr;
-    };
+    const auto showHotKeyPage
+        = [&](HWND settings) { return ShowPage(settings, ::GetDlgItem(settings, kTabs), 1, kHotKey); };
 
     // Esc at once: the focus is in the dialog itself, not in a page; the hotkey is registered again.
     HWND settings = nullptr, keyMapPage = nullptr;
