@@ -5,6 +5,7 @@
 # Windows test one lane (scripts/wine-exec.sh reads which), so tests that run at the same time never
 # share a desktop, a registry or a hook. Writes the resource file ctest hands out the lanes from to
 # $PELO_LANE_SPEC. pelo_lanes_stop ends the lanes' wineservers and displays.
+source "$(dirname "${BASH_SOURCE[0]}")/xvfb-start.sh"
 pelo_lanes_start() {
   local build=$1 count=$2 kinds=(x64 x86) lane kind display template prefix pids=()
   export PELO_LANES=$build/lanes
@@ -12,11 +13,9 @@ pelo_lanes_start() {
   mkdir -p "$PELO_LANES"
   PELO_LANE_XVFB_PIDS=()
   for lane in $(seq 0 $((count - 1))); do
-    display=$(pelo_free_display)
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-    PELO_LANE_XVFB_PIDS+=($!)
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-    [ -e "/tmp/.X11-unix/X${display#:}" ] || { echo "wine-lanes: Xvfb $display did not start" >&2; return 1; }
+    pelo_start_xvfb || return 1
+    PELO_LANE_XVFB_PIDS+=("$PELO_XVFB_STARTED_PID")
+    display=$PELO_XVFB_DISPLAY
     mkdir -p "$PELO_LANES/$lane"
     echo "$display" > "$PELO_LANES/$lane/display"
   done
@@ -58,13 +57,3 @@ pelo_lanes_stop() {
   for pid in "${PELO_LANE_XVFB_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
 }
 
-# Prints a display number no X server uses.
-pelo_free_display() {
-  local n
-  for n in $(seq 90 160); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    echo ":$n"
-    return 0
-  done
-  return 1
-}
