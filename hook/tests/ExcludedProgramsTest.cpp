@@ -2,6 +2,8 @@
 // case, the bounds of what the reader trusts, the writer, and one process's cached answer.
 #include "hook/ExcludedPrograms.h"
 
+#include "ExcludedSlots.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -19,15 +21,10 @@ namespace {
 
 using List = ExcludedPrograms<char16_t>;
 
-// Names laid out as the writer takes them: one slot of kExcludedNameUnits units each.
+// Names laid out as the writer takes them.
 std::vector<char16_t> Slots(const std::vector<std::u16string>& names)
 {
-    std::vector<char16_t> slots(names.size() * kExcludedNameUnits, u'\0');
-    for (size_t i = 0; i < names.size(); ++i) {
-        std::copy(
-            names[i].begin(), names[i].end(), slots.begin() + static_cast<long>(i * kExcludedNameUnits));
-    }
-    return slots;
+    return pelo::hooktest::ExcludedSlots(names);
 }
 
 bool Write(List& list, const std::vector<std::u16string>& names)
