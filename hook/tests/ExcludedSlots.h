@@ -1,6 +1,6 @@
 // Names of programs laid out as the hook library's list of excluded programs takes them: one slot
 // of pelo::hook::kExcludedNameUnits units each, the rest of each slot zero. Used by the native
-// tests of the list, the tests of the library and the hook stress run.
+// tests of the list, the tests of the library, the hook benchmark and the hook stress run.
 #pragma once
 
 #include "hook/ExcludedPrograms.h"
