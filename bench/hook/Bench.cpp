@@ -5,6 +5,7 @@
 #include "hook/Pelohook.h"
 
 #include "BenchShared.h"
+#include "ExcludedSlots.h"
 #include "Stopwatch.h"
 #include "TypingSink.h"
 
@@ -33,12 +34,11 @@ bool IsPelo(int mode)
 // Sixteen program names, none of them the sink's, each in its slot.
 std::vector<wchar_t> SixteenOtherPrograms()
 {
-    std::vector<wchar_t> slots(pelo::hook::kExcludedMax * pelo::hook::kExcludedNameUnits, L'\0');
+    std::vector<std::wstring> names;
     for (int i = 0; i < pelo::hook::kExcludedMax; ++i) {
-        const std::wstring name = L"RemoteDesktopClient" + std::to_wstring(i) + L".exe";
-        std::copy(name.begin(), name.end(), slots.begin() + i * pelo::hook::kExcludedNameUnits);
+        names.push_back(L"RemoteDesktopClient" + std::to_wstring(i) + L".exe");
     }
-    return slots;
+    return pelo::hooktest::ExcludedSlots(names);
 }
 
 // Sets the options of that mode; no mode but the two leaves them on.

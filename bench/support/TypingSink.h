@@ -17,15 +17,7 @@ constexpr UINT kMsgActivate = WM_APP + 1;
 // Posted by the driver: the sink ends.
 constexpr UINT kMsgQuit = WM_APP + 2;
 
-// A key press or release of virtual key vk, for SendInput.
-inline INPUT KeyInput(WORD vk, bool up)
-{
-    INPUT in {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return in;
-}
+using crossprocess::KeyInput;
 
 namespace detail {
 

@@ -1,12 +1,27 @@
-// Build-host tools: the output folder from the command line, and a whole file of bytes written
-// with a word on stderr when it fails.
+// Build-host tools: the output folder from the command line, a whole file of bytes written
+// with a word on stderr when it fails, and the little-endian words of the files they write.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace pelokey::tools {
+
+// Appends the low 16 bits of v, low byte first.
+inline void Put16(std::vector<std::uint8_t>& b, std::uint32_t v)
+{
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+// Appends v, low byte first.
+inline void Put32(std::vector<std::uint8_t>& b, std::uint32_t v)
+{
+    Put16(b, v & 0xFFFF);
+    Put16(b, v >> 16);
+}
 
 template <typename Bytes> bool WriteFile(const std::string& path, const Bytes& bytes)
 {

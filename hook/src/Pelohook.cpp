@@ -29,7 +29,7 @@ namespace {
 HHOOK s_hOwnHook = nullptr;
 
 // Whether the excluded programs' list names this process (per process, not shared).
-pelo::hook::ProcessExclusion s_exclusion = { 0, 1 };
+pelo::hook::ProcessExclusion s_exclusion;
 
 struct OwnPath {
     int operator()(wchar_t* path, int capacity) const

@@ -1,6 +1,6 @@
 // A driver and the helper process it starts beside itself share one file mapping and two
-// events, all named from one base name: "ready" (the helper is up) and one signal of their own.
-// Used by the hook tests and by the hook benchmark.
+// events, all named from one base name: "ready" (the helper is up) and one signal of their own;
+// and the keys the driver types into the helper. Used by the hook tests and by the hook benchmark.
 #pragma once
 
 #include <windows.h>
@@ -70,6 +70,16 @@ T* OpenSharedFromArgs(
         return nullptr;
     }
     return out.As<T>();
+}
+
+// A key press or release of virtual key vk, for SendInput.
+inline INPUT KeyInput(WORD vk, bool up)
+{
+    INPUT in {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
 }
 
 // The folder of this program, with its trailing separator.

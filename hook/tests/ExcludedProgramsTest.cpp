@@ -2,6 +2,8 @@
 // case, the bounds of what the reader trusts, the writer, and one process's cached answer.
 #include "hook/ExcludedPrograms.h"
 
+#include "ExcludedSlots.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -19,15 +21,10 @@ namespace {
 
 using List = ExcludedPrograms<char16_t>;
 
-// Names laid out as the writer takes them: one slot of kExcludedNameUnits units each.
+// Names laid out as the writer takes them.
 std::vector<char16_t> Slots(const std::vector<std::u16string>& names)
 {
-    std::vector<char16_t> slots(names.size() * kExcludedNameUnits, u'\0');
-    for (size_t i = 0; i < names.size(); ++i) {
-        std::copy(
-            names[i].begin(), names[i].end(), slots.begin() + static_cast<long>(i * kExcludedNameUnits));
-    }
-    return slots;
+    return pelo::hooktest::ExcludedSlots(names);
 }
 
 bool Write(List& list, const std::vector<std::u16string>& names)
@@ -238,7 +235,7 @@ TEST(ExcludedPrograms, Write_FromAnOddGeneration_EndsEvenAndFurther)
 TEST(ExcludedPrograms, ProcessExclusion_AsksNothing_WhileTheListIsTheInitialEmptyOne)
 {
     const List list {};
-    ProcessExclusion exclusion = { 0, 1 };
+    ProcessExclusion exclusion;
     FakeOwnPath own { kTargetPath };
     for (int key = 0; key < 3; ++key) {
         EXPECT_FALSE(exclusion.Excluded(list, own));
@@ -249,7 +246,7 @@ TEST(ExcludedPrograms, ProcessExclusion_AsksNothing_WhileTheListIsTheInitialEmpt
 TEST(ExcludedPrograms, ProcessExclusion_AsksOncePerGeneration_AndFollowsEachChange)
 {
     List list {};
-    ProcessExclusion exclusion = { 0, 1 };
+    ProcessExclusion exclusion;
     FakeOwnPath own { kTargetPath };
 
     ASSERT_TRUE(Write(list, { u"notepad.exe", u"mstsc.exe" }));
@@ -273,7 +270,7 @@ TEST(ExcludedPrograms, ProcessExclusion_AsksOncePerGeneration_AndFollowsEachChan
 TEST(ExcludedPrograms, ProcessExclusion_IgnoresAGarbageCount_EvenWithTheNameInTheFirstSlot)
 {
     List list {};
-    ProcessExclusion exclusion = { 0, 1 };
+    ProcessExclusion exclusion;
     FakeOwnPath own { kTargetPath };
     ASSERT_TRUE(Write(list, { u"mstsc.exe" }));
     EXPECT_TRUE(exclusion.Excluded(list, own));
@@ -291,7 +288,7 @@ TEST(ExcludedPrograms, ProcessExclusion_AnUnknownOrCutPath_IsNoListedProgram)
     const std::u16string tail = u"\\mstsc.exe";
     const std::u16string fits = std::u16string(kOwnPathUnits - 1 - tail.size(), u'd') + tail;
     for (const std::u16string& path : { std::u16string(), u"d" + fits, fits }) {
-        ProcessExclusion exclusion = { 0, 1 };
+        ProcessExclusion exclusion;
         FakeOwnPath own { path };
         EXPECT_EQ(exclusion.Excluded(list, own), path == fits) << path.size();
     }
@@ -300,7 +297,7 @@ TEST(ExcludedPrograms, ProcessExclusion_AnUnknownOrCutPath_IsNoListedProgram)
 TEST(ExcludedPrograms, ProcessExclusion_KeepsNoAnswer_FromAListChangedOrBeingWrittenMeanwhile)
 {
     List list {};
-    ProcessExclusion exclusion = { 0, 1 };
+    ProcessExclusion exclusion;
     FakeOwnPath own { kTargetPath };
     ASSERT_TRUE(Write(list, { u"mstsc.exe" }));
 

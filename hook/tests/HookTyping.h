@@ -19,6 +19,7 @@
 namespace pelo::hooktest {
 
 using crossprocess::CreateSharedObjects;
+using crossprocess::KeyInput;
 using crossprocess::LaunchBeside;
 using crossprocess::SharedObjects;
 
@@ -49,15 +50,6 @@ inline Rec Down(WORD vk)
 inline Rec Up(WORD vk)
 {
     return Rec { WM_KEYUP, vk };
-}
-
-inline INPUT KeyInput(WORD vk, bool up)
-{
-    INPUT in {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return in;
 }
 
 inline std::vector<INPUT> Press(std::initializer_list<WORD> keys)

@@ -3,6 +3,7 @@
 // target of the other hook tests (PelohookTarget.exe).
 #include "hook/Pelohook.h"
 
+#include "ExcludedSlots.h"
 #include "HookTyping.h"
 
 #include <gtest/gtest.h>
@@ -41,15 +42,10 @@ std::vector<INPUT> With(WORD modifier, WORD vk)
 
 constexpr const wchar_t* kTargetName = L"PelohookTarget.exe";
 
-// Names laid out as the library takes them: one slot of kExcludedNameUnits units each.
+// Names laid out as the library takes them.
 std::vector<wchar_t> Slots(const std::vector<std::wstring>& names)
 {
-    std::vector<wchar_t> slots(names.size() * kExcludedNameUnits, L'\0');
-    for (size_t i = 0; i < names.size(); ++i) {
-        std::copy(
-            names[i].begin(), names[i].end(), slots.begin() + static_cast<ptrdiff_t>(i * kExcludedNameUnits));
-    }
-    return slots;
+    return ExcludedSlots(names);
 }
 
 int Exclude(const std::vector<std::wstring>& names)

@@ -8,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "../tests/Utf16Bytes.h"
 #include "scheme/KeyMapCodec.h"
 
 using namespace pelo::scheme;
+using schemetest::Utf16Bytes;
 
 namespace {
-using Bytes = std::vector<uint8_t>;
+using schemetest::Bytes;
 
 bool WriteSeed(const std::string& dir, const std::string& name, const Bytes& bytes)
 {
@@ -31,16 +33,6 @@ Bytes Saved(const char16_t* name, const KeyTCharPair* table)
 {
     Bytes bytes(kMaxFileBytes);
     bytes.resize(EncodeKeyMapFile(name, table, bytes.data()));
-    return bytes;
-}
-
-Bytes Units(const std::u16string& text)
-{
-    Bytes bytes;
-    for (const char16_t u : text) {
-        bytes.push_back(static_cast<uint8_t>(u));
-        bytes.push_back(static_cast<uint8_t>(u >> 8));
-    }
     return bytes;
 }
 
@@ -113,18 +105,18 @@ int main(int argc, char** argv)
     ok &= WriteSeed(dir, "cut-in-entries.kmf", Prefix(slot1, 101));
     ok &= WriteSeed(dir, "last-unit-half.kmf", Prefix(slot1, slot1.size() - 1));
     ok &= WriteSeed(dir, "trailing-byte.kmf", Joined(slot1, { 0x41 }));
-    ok &= WriteSeed(dir, "trailing-lines.kmf", Joined(slot1, Units(u"Ⅰ,一;\nⅡ,二;\n")));
-    ok &= WriteSeed(dir, "line-feed-only.kmf", Units(u"\n"));
+    ok &= WriteSeed(dir, "trailing-lines.kmf", Joined(slot1, Utf16Bytes(u"Ⅰ,一;\nⅡ,二;\n")));
+    ok &= WriteSeed(dir, "line-feed-only.kmf", Utf16Bytes(u"\n"));
 
     const Bytes full = Saved(u"ABCDEFGHIJKLMNOPQRST", kDefaultKeyTable);
     ok &= WriteSeed(dir, "name20.kmf", full);
     ok &= WriteSeed(dir, "name20-no-linefeed.kmf", Prefix(full, 40));
     // Name lines of 21 and 25 units: the load skips the rest of the line, the name read stops.
     const Bytes empty = Saved(u"", kDefaultKeyTable);
-    ok &= WriteSeed(dir, "name21.kmf", Joined(Units(u"ABCDEFGHIJKLMNOPQRSTU"), empty));
-    ok &= WriteSeed(dir, "name25.kmf", Joined(Units(u"ABCDEFGHIJKLMNOPQRSTUVWXY"), empty));
-    ok &= WriteSeed(dir, "name-with-zero.kmf", Joined(Units(std::u16string(u"AB\0CD", 5)), empty));
+    ok &= WriteSeed(dir, "name21.kmf", Joined(Utf16Bytes(u"ABCDEFGHIJKLMNOPQRSTU"), empty));
+    ok &= WriteSeed(dir, "name25.kmf", Joined(Utf16Bytes(u"ABCDEFGHIJKLMNOPQRSTUVWXY"), empty));
+    ok &= WriteSeed(dir, "name-with-zero.kmf", Joined(Utf16Bytes(std::u16string(u"AB\0CD", 5)), empty));
     // A name line that never ends: everything is skipped and the table stays.
-    ok &= WriteSeed(dir, "name-without-end.kmf", Units(std::u16string(300, u'名')));
+    ok &= WriteSeed(dir, "name-without-end.kmf", Utf16Bytes(std::u16string(300, u'名')));
     return ok ? 0 : 1;
 }

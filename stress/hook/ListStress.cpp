@@ -10,12 +10,12 @@
 // Usage: PelohookListStress.exe [keys=100000] [replacements per second=1000]
 //        PelohookListStress.exe --sink <object name base>    (started by the former)
 // Exit status 0 when every character was one of the two and the last lists held.
+#include "ExcludedSlots.h"
 #include "StressTyping.h"
 
 using namespace pelo::bench;
 using namespace pelo::hookstress;
 using pelo::hook::kExcludedMax;
-using pelo::hook::kExcludedNameUnits;
 
 namespace {
 
@@ -34,12 +34,12 @@ wchar_t LeftAlone(int index)
 // Sixteen names in their slots; the last one is `last`.
 std::vector<wchar_t> Sixteen(const std::wstring& last)
 {
-    std::vector<wchar_t> slots(kExcludedMax * kExcludedNameUnits, L'\0');
-    for (int i = 0; i < kExcludedMax; ++i) {
-        const std::wstring name = i + 1 < kExcludedMax ? L"Other" + std::to_wstring(i) + L".exe" : last;
-        std::copy(name.begin(), name.end(), slots.begin() + i * kExcludedNameUnits);
+    std::vector<std::wstring> names;
+    for (int i = 0; i + 1 < kExcludedMax; ++i) {
+        names.push_back(L"Other" + std::to_wstring(i) + L".exe");
     }
-    return slots;
+    names.push_back(last);
+    return pelo::hooktest::ExcludedSlots(names);
 }
 
 struct Lists {

@@ -1,5 +1,7 @@
 #include "ResourceImages.h"
 
+#include "../../tools/WriteFile.h"
+
 #include <functional>
 
 namespace pelokey::drawing::images {
@@ -25,6 +27,9 @@ const bevel::Rgb StandardPalette[16] = {
 
 namespace {
 
+using pelokey::tools::Put16;
+using pelokey::tools::Put32;
+
 enum StandardIndex : std::uint8_t { Black = 0, Maroon = 1, Silver = 7, Grey = 8, White = 15 };
 
 // The letter on the key cap, 5 x 7.
@@ -39,17 +44,6 @@ constexpr const char* Glyph[7] = {
 };
 
 using PixelFn = std::function<std::uint8_t(int x, int y)>;
-
-void Put16(Bytes& b, std::uint32_t v)
-{
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
 
 int Stride(int width, int bits)
 {

@@ -121,11 +121,11 @@ bool WriteExcludedPrograms(ExcludedPrograms<Unit>& list, const Unit* names, int 
 }
 
 // One process's answer to "does the list name me?", kept in that process's own memory and asked
-// again only when the list's generation moves on. Constant-initialised: { 0, 1 } says the empty
-// list of generation 0 does not name the process, and no generation is known to name it.
+// again only when the list's generation moves on. Constant-initialised as made: the empty list of
+// generation 0 does not name the process, and no generation is known to name it.
 struct ProcessExclusion {
-    unsigned convertGeneration; // the list of this generation does not name this process
-    unsigned excludedGeneration; // the list of this generation names it (odd: none)
+    unsigned convertGeneration = 0; // the list of this generation does not name this process
+    unsigned excludedGeneration = 1; // the list of this generation names it (odd: none)
 
     // OwnPath: int operator()(Unit* path, int capacity), this process's program file path and its
     // length in units, 0 when unknown; it is asked only when the generation moved on. In any

@@ -4,6 +4,8 @@
 //   MakeTemplateSeeds OUTPUT_DIR RES_FILE
 #include "framework/container/DialogTemplate.h"
 
+#include "../../../../control/tools/WriteFile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,6 +17,9 @@
 
 using namespace pelo::container;
 using Bytes = std::vector<std::uint8_t>;
+using pelokey::tools::Put16;
+using pelokey::tools::Put32;
+using pelokey::tools::WriteFile;
 
 namespace {
 
@@ -84,16 +89,6 @@ private:
     bool m_ok = true;
 };
 
-void Put16(Bytes& b, std::uint32_t v)
-{
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
 void Append(Bytes& b, const Bytes& more)
 {
     b.insert(b.end(), more.begin(), more.end());
@@ -159,18 +154,6 @@ bool SameControls(const std::vector<TemplateControl>& a, const std::vector<Templ
             || x.cy != y.cy || x.index != y.index || x.ordinaryBefore != y.ordinaryBefore) {
             return false;
         }
-    }
-    return true;
-}
-
-bool Write(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        return false;
     }
     return true;
 }
@@ -245,7 +228,7 @@ int main(int argc, char** argv)
     for (const Resource& r : resources) {
         if (r.type == ResourceDialogInit) {
             if (!ParseDialogInit(r.data.data(), r.data.size(), inits[r.name])
-                || !Write(dir + "/dlginit-" + r.name + ".bin", r.data)) {
+                || !WriteFile(dir + "/dlginit-" + r.name + ".bin", r.data)) {
                 std::fprintf(
                     stderr, "%s: dialog-initialisation data %s does not read\n", argv[0], r.name.c_str());
                 return 1;
@@ -261,7 +244,7 @@ int main(int argc, char** argv)
         ++dialogs;
         PreparedTemplate prepared;
         if (!PrepareDialogTemplate(r.data.data(), r.data.size(), u"PeloDialog", prepared)
-            || !Write(dir + "/dialog-" + r.name + ".bin", r.data)) {
+            || !WriteFile(dir + "/dialog-" + r.name + ".bin", r.data)) {
             std::fprintf(stderr, "%s: dialog %s does not read\n", argv[0], r.name.c_str());
             return 1;
         }
@@ -287,7 +270,7 @@ int main(int argc, char** argv)
         if (!Extended(r.data, extended)
             || !PrepareDialogTemplate(extended.data(), extended.size(), u"PeloDialog", preparedEx)
             || !preparedEx.extended || !SameControls(prepared.controls, preparedEx.controls)
-            || !Write(dir + "/dialogex-" + r.name + ".bin", extended)) {
+            || !WriteFile(dir + "/dialogex-" + r.name + ".bin", extended)) {
             std::fprintf(
                 stderr, "%s: dialog %s does not convert to the extended form\n", argv[0], r.name.c_str());
             return 1;
