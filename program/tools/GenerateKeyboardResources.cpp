@@ -13,6 +13,8 @@
 
 using namespace pelokey::stream;
 using pelo::program::layout::KeyCell;
+using pelokey::tools::Put16;
+using pelokey::tools::Put32;
 using pelokey::tools::WriteFile;
 
 namespace {
@@ -50,18 +52,6 @@ std::vector<std::uint8_t> KeyStream(const KeyCell& cell, int inConfigDlg)
         return {};
     }
     return w.Bytes();
-}
-
-void Put16(std::vector<std::uint8_t>& b, std::uint32_t v)
-{
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v)
-{
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
 }
 
 // Records {control id, 0x0376, length, 4-byte zero, stream}, ended by a zero word.
