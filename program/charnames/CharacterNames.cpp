@@ -72,17 +72,20 @@ std::string HangulSyllableName(char16_t first, char16_t unit)
         + kJamoVowel[index % perLeading / kJamoTrailingCount] + kJamoTrailing[index % kJamoTrailingCount];
 }
 
+// The last entry of a table sorted by first code point that starts at or before the unit, or
+// nullptr.
+template <class Entry> const Entry* LastStartingBy(const Entry* entries, std::size_t count, char16_t unit)
+{
+    const Entry* after = std::upper_bound(
+        entries, entries + count, unit, [](char16_t u, const Entry& entry) { return u < entry.first; });
+    return after == entries ? nullptr : after - 1;
+}
+
 // The range of a sorted table that holds the unit, or nullptr.
 template <class Range> const Range* RangeOf(const Range* ranges, std::size_t count, char16_t unit)
 {
-    const Range* end = ranges + count;
-    const Range* after
-        = std::upper_bound(ranges, end, unit, [](char16_t u, const Range& range) { return u < range.first; });
-    if (after == ranges) {
-        return nullptr;
-    }
-    const Range* range = after - 1;
-    return unit <= range->last ? range : nullptr;
+    const Range* range = LastStartingBy(ranges, count, unit);
+    return range && unit <= range->last ? range : nullptr;
 }
 
 std::u16string CodePointText(char16_t unit)
@@ -96,14 +99,9 @@ std::u16string CodePointText(char16_t unit)
 
 std::string CharacterName(char16_t unit)
 {
-    const NameRun* runsEnd = kNameRuns + kNameRunCount;
-    const NameRun* after = std::upper_bound(
-        kNameRuns, runsEnd, unit, [](char16_t u, const NameRun& run) { return u < run.first; });
-    if (after != kNameRuns) {
-        const NameRun& run = after[-1];
-        if (unit - run.first < run.count) {
-            return StoredName(run.firstName + static_cast<unsigned>(unit - run.first));
-        }
+    if (const NameRun* run = LastStartingBy(kNameRuns, kNameRunCount, unit);
+        run && unit - run->first < run->count) {
+        return StoredName(run->firstName + static_cast<unsigned>(unit - run->first));
     }
     if (const DerivedRange* range = RangeOf(kDerivedRanges, kDerivedRangeCount, unit)) {
         if (range->rule == RangeRule::HangulSyllable) {

@@ -52,21 +52,11 @@ private:
     bool AddTool(HWND button);
     LRESULT OnNotify(WPARAM, LPARAM);
 
-    // The owner destroys the tooltip with itself, which may come first.
-    struct OwnedWindowTraits {
-        using Handle = HWND;
-        static constexpr Handle invalid() noexcept { return nullptr; }
-        static void close(Handle h) noexcept
-        {
-            if (::IsWindow(h)) {
-                ::DestroyWindow(h);
-            }
-        }
-    };
-
     CPelokey* const* m_keys = nullptr;
     int m_keyCount = 0;
     HWND m_shiftButton = nullptr;
     std::wstring m_text; // what the tooltip shows, kept until it asks again
-    pelo::UniqueHandle<OwnedWindowTraits> m_tooltip;
+    // The owner destroys the tooltip with itself when it goes first; destroying it again fails
+    // and does nothing.
+    pelo::UniqueHwnd m_tooltip;
 };

@@ -54,8 +54,11 @@ SIZE CSchemeIndicator::TextSize(const std::wstring& text) const
 {
     SIZE size { 0, 0 };
     if (const HDC dc = ::GetDC(Hwnd())) {
-        const pelo::SelectGuard select(dc, m_font.get());
-        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        {
+            // The DC gets its own font back before it is released.
+            const pelo::SelectGuard select(dc, m_font.get());
+            ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        }
         ::ReleaseDC(Hwnd(), dc);
     }
     return size;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "framework/ComPtr.h"
+#include "framework/Module.h"
 
 namespace pelo::program {
 
@@ -67,9 +68,7 @@ std::wstring StartupShortcutPath()
 
 std::wstring ProgramPath()
 {
-    wchar_t path[MAX_PATH] = L"";
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(path, n) : L"";
+    return ModulePath(nullptr);
 }
 
 std::wstring ProgramFolderPath()

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+
 #include "app/ProgramState.h"
 #include "settings/SettingsIds.h"
 
@@ -37,8 +39,8 @@ BOOL CSettingsDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
     m_TabCtrl = Item(IDC_SETTINGS_TAB);
-    const wchar_t* const titles[3] = { L"键盘方案", L"快捷键", L"更多" };
-    for (int i = 0; i < 3; ++i) {
+    const wchar_t* const titles[] = { L"键盘方案", L"快捷键", L"更多" };
+    for (std::size_t i = 0; i < std::size(titles); ++i) {
         TCITEMW item {};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(titles[i]);
@@ -82,13 +84,8 @@ LRESULT CSettingsDlg::OnDestroy(WPARAM, LPARAM)
 
 pelo::dialog::Dialog* CSettingsDlg::Page(LRESULT index)
 {
-    if (index == 0) {
-        return &m_KeyMapPage;
-    }
-    if (index == 1) {
-        return &m_HotKeyPage;
-    }
-    return index == 2 ? &m_MorePage : nullptr;
+    pelo::dialog::Dialog* const pages[] = { &m_KeyMapPage, &m_HotKeyPage, &m_MorePage };
+    return index >= 0 && index < static_cast<LRESULT>(std::size(pages)) ? pages[index] : nullptr;
 }
 
 LRESULT CSettingsDlg::OnTabChanging(NMHDR*)

@@ -112,9 +112,7 @@ TEST_F(ClosingTest, SessionEnd_CancelledLogOffChangesNothing_EndedSessionShutsDo
     RunningPelo pelo(folder);
     const HWND keyboard = pelo.WaitForKeyboard();
     ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; },
-        30000));
+    ASSERT_TRUE(WaitUntil([&] { return KeyLibraryRegisteredAs(folder.File(L"Pelokey.ocx")); }, 30000));
     ASSERT_EQ(Send(keyboard, WM_COMMAND, kSchemeTwoCommand, 0), 0);
     ::SetWindowPos(keyboard, nullptr, 321, 234, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ASSERT_TRUE(WaitUntil([&] { return WindowRect(keyboard).left == 321; }));
@@ -145,9 +143,7 @@ TEST_F(ClosingTest, SessionEndsWhileSettingsAreOpen_ShutsDownAtOnce_NothingOfThe
     RunningPelo pelo(folder);
     const HWND keyboard = pelo.WaitForKeyboard();
     ASSERT_NE(keyboard, nullptr);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; },
-        30000));
+    ASSERT_TRUE(WaitUntil([&] { return KeyLibraryRegisteredAs(folder.File(L"Pelokey.ocx")); }, 30000));
     const HWND settings = OpenSettings(pelo);
     ASSERT_NE(settings, nullptr);
     // Free while the settings are open; taken back by the command only if it went on afterwards.

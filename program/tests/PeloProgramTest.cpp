@@ -206,9 +206,7 @@ TEST_F(ProgramTest, Registration_QuotedPathIsRegisteredAtStartAndRemovedAtExit)
 {
     RunningPelo pelo(folder);
     ASSERT_NE(Start(pelo), nullptr);
-    EXPECT_TRUE(WaitUntil(
-        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), folder.File(L"Pelokey.ocx").c_str()) == 0; },
-        30000))
+    EXPECT_TRUE(WaitUntil([&] { return KeyLibraryRegisteredAs(folder.File(L"Pelokey.ocx")); }, 30000))
         << "registered: " << RegisteredKeyLibrary().size();
     Close(pelo);
     EXPECT_TRUE(WaitUntil([&] { return RegisteredKeyLibrary().empty(); }, 30000));

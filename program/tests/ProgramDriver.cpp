@@ -115,6 +115,11 @@ std::wstring RegisteredKeyLibrary()
                                                                                    : std::wstring();
 }
 
+bool KeyLibraryRegisteredAs(const std::wstring& library)
+{
+    return _wcsicmp(RegisteredKeyLibrary().c_str(), library.c_str()) == 0;
+}
+
 std::wstring ExeFolder()
 {
     wchar_t path[MAX_PATH] = L"";

@@ -124,6 +124,8 @@ private:
 
 // The file the key button's class is registered with, empty when the class is not registered.
 std::wstring RegisteredKeyLibrary();
+// The key button's class is registered with `library` (compared as Windows compares paths).
+bool KeyLibraryRegisteredAs(const std::wstring& library);
 // The folder of this program, where the deliverables are built beside it.
 std::wstring ExeFolder();
 // A visible top-level window of the process that `accept` takes, or nullptr after the timeout.

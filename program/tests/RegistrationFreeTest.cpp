@@ -206,9 +206,7 @@ TEST_F(RegistrationFree, Registration_MadeAndRemovedInTheProgramsOwnProcess)
     const HWND keyboard = pelo.WaitForKeyboard();
     ASSERT_NE(keyboard, nullptr);
     EXPECT_EQ(KeyCount(keyboard), 37);
-    ASSERT_TRUE(WaitUntil(
-        [&] { return _wcsicmp(RegisteredKeyLibrary().c_str(), program.File(L"Pelokey.ocx").c_str()) == 0; },
-        30000));
+    ASSERT_TRUE(WaitUntil([&] { return KeyLibraryRegisteredAs(program.File(L"Pelokey.ocx")); }, 30000));
     EXPECT_EQ(pelo.TotalProcesses(), 1u);
     EXPECT_EQ(pelo.Close(keyboard), 0u);
     // Removed before the process ended, by the process itself.
