@@ -1,28 +1,9 @@
 // Data exchange between a dialog's controls and its members, and the validation warnings.
 #include "framework/dialog/Dialog.h"
 
-#include <utility>
+#include "framework/FlagScope.h"
 
 namespace pelo::dialog {
-
-namespace {
-// Sets a flag for a scope and puts back what it held.
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) noexcept
-        : m_flag(flag)
-        , m_was(std::exchange(flag, true))
-    {
-    }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-    ~FlagScope() { m_flag = m_was; }
-
-private:
-    bool& m_flag;
-    bool m_was;
-};
-} // namespace
 
 HWND DataExchange::Control(int id) const noexcept
 {

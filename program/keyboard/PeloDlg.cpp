@@ -7,6 +7,7 @@
 
 #include "app/ProgramState.h"
 #include "config/Config.h"
+#include "framework/FlagScope.h"
 #include "framework/window/Application.h"
 #include "framework/window/PopupMenu.h"
 #include "more/MoreSettings.h"
@@ -417,19 +418,8 @@ void CPeloDlg::RunSettings()
         return;
     }
     const ModalScope modal(*this);
-    struct InSettings {
-        explicit InSettings(bool& flag)
-            : m_flag(flag)
-        {
-            m_flag = true;
-        }
-        InSettings(const InSettings&) = delete;
-        InSettings& operator=(const InSettings&) = delete;
-        ~InSettings() { m_flag = false; }
-        bool& m_flag;
-    };
     {
-        const InSettings inSettings(m_bInSettings);
+        const pelo::FlagScope inSettings(m_bInSettings);
         RunSettingsDialog();
     }
     // Whatever was switched meanwhile, the hook now follows the function.
