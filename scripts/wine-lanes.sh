@@ -19,10 +19,12 @@ pelo_lanes_start() {
     mkdir -p "$PELO_LANES/$lane"
     echo "$display" > "$PELO_LANES/$lane/display"
   done
-  # One prefix made by Wine per architecture; the lanes' prefixes are copies of it.
+  # One prefix made by Wine per architecture, in which nothing ever runs; the lanes' prefixes are
+  # made afresh as copies of it at every start, so that no run inherits what an earlier one left
+  # in its prefix (a class registration, a shortcut, a file).
   for kind in "${kinds[@]}"; do
     [ -f "$build/$kind/CMakeCache.txt" ] || continue
-    template=$build/$kind/wineprefix
+    template=$build/$kind/wineprefix-template
     WINEPREFIX=$template wineserver -k 2>/dev/null || true
     DISPLAY=$(cat "$PELO_LANES/0/display") scripts/wine-prefix.sh "$template" &
     pids+=($!)
@@ -30,11 +32,13 @@ pelo_lanes_start() {
   for pid in "${pids[@]}"; do wait "$pid"; done
   for kind in "${kinds[@]}"; do
     [ -f "$build/$kind/CMakeCache.txt" ] || continue
-    template=$build/$kind/wineprefix
+    template=$build/$kind/wineprefix-template
     WINEPREFIX=$template wineserver -w 2>/dev/null || true
     for lane in $(seq 0 $((count - 1))); do
       prefix=$build/$kind/wineprefix-lane$lane
       WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+      WINEPREFIX=$prefix-fonts wineserver -k 2>/dev/null || true
+      rm -rf "$prefix" "$prefix-fonts"
       scripts/wine-prefix.sh "$prefix" --copy-of "$template"
       DISPLAY=$(cat "$PELO_LANES/$lane/display") scripts/wine-prefix.sh "$prefix" --start
     done

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a Windows test program in a Wine prefix of its own, made afresh from the build's prefix:
-# an installer test must start with nothing installed, and must leave nothing in a prefix that
-# other tests use. The copy is made as the lanes' prefixes are (scripts/wine-prefix.sh --copy-of).
+# Runs a Windows test program in a Wine prefix of its own, made afresh from the build's template
+# prefix, in which nothing runs: an installer test must start with nothing installed, and must
+# leave nothing in a prefix that other tests use. The copy is made as the lanes' prefixes are
+# (scripts/wine-prefix.sh --copy-of).
 # On the lane's display when ctest gave the test a lane, else on DISPLAY.
 # Usage: run-in-fresh-prefix.sh TEMPLATE_PREFIX WORK_DIR [--unzip ZIP FOLDER] -- PROGRAM [ARG...]
 #   --unzip  extracts ZIP into C:\FOLDER of the new prefix first
