@@ -49,15 +49,20 @@ protected:
         return value;
     }
 
-    // The indicator shows this text (and [SN] holds the slot).
+    // The indicator was given this text to show (and [SN] holds the slot). It may have hidden
+    // itself again already: it shows for a little more than a second, which a test process kept
+    // waiting for the processor can miss.
     bool Indicates(const RunningPelo& pelo, int slot) const
     {
         return WaitUntil([&] {
-            const HWND indicator = SchemeIndicatorOf(pelo.ProcessId());
+            const HWND indicator = Indicator(pelo);
             return indicator && TextOf(indicator) == kNames[slot - 1]
                 && folder.ReadIni(L"SN", L"SN", -1) == slot;
         });
     }
+
+    // The indicator window, shown now or earlier.
+    static HWND Indicator(const RunningPelo& pelo) { return SchemeIndicatorOf(pelo.ProcessId(), false); }
 
     // The "更多" page of a newly opened settings dialog, shown by a click on its tab.
     static HWND OpenMorePage(const RunningPelo& pelo, HWND& settings)
@@ -151,7 +156,7 @@ TEST_F(MoreSettingsTest, SchemeHotKey_CyclesFiveSchemesWithIndicator_FocusStaysW
     for (const int slot : { 2, 3, 4, 5, 1 }) {
         PressKeys({ VK_CONTROL, VK_F9 });
         ASSERT_TRUE(Indicates(pelo, slot)) << "slot " << slot;
-        const HWND indicator = SchemeIndicatorOf(pelo.ProcessId());
+        const HWND indicator = Indicator(pelo);
         EXPECT_EQ(::GetForegroundWindow(), typing) << "slot " << slot;
         const LONG_PTR exStyle = ::GetWindowLongPtrW(indicator, GWL_EXSTYLE);
         const LONG_PTR wanted = WS_EX_TOPMOST | WS_EX_LAYERED | WS_EX_TRANSPARENT | WS_EX_NOACTIVATE;
@@ -185,7 +190,7 @@ TEST_F(MoreSettingsTest, MenuSwitch_ShowsIndicator_CentredOnMonitorWhileKeyboard
     ASSERT_NE(keyboard, nullptr);
     ::PostMessageW(keyboard, WM_COMMAND, kSchemeThreeCommand, 0);
     ASSERT_TRUE(Indicates(pelo, 3));
-    const RECT board = WindowRect(keyboard), beside = WindowRect(SchemeIndicatorOf(pelo.ProcessId()));
+    const RECT board = WindowRect(keyboard), beside = WindowRect(Indicator(pelo));
     EXPECT_TRUE(beside.top >= board.bottom || beside.bottom <= board.top);
 
     ::PostMessageW(keyboard, WM_HOTKEY, kOnOffHotKeyId, MAKELPARAM(MOD_CONTROL, 'D'));
@@ -195,7 +200,7 @@ TEST_F(MoreSettingsTest, MenuSwitch_ShowsIndicator_CentredOnMonitorWhileKeyboard
     MONITORINFO monitor {};
     monitor.cbSize = sizeof monitor;
     ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(keyboard, MONITOR_DEFAULTTONEAREST), &monitor));
-    const RECT centred = WindowRect(SchemeIndicatorOf(pelo.ProcessId()));
+    const RECT centred = WindowRect(Indicator(pelo));
     EXPECT_LE(
         std::abs((centred.left + centred.right) - (monitor.rcMonitor.left + monitor.rcMonitor.right)), 2);
     EXPECT_LE(

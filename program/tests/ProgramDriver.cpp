@@ -821,12 +821,13 @@ std::u16string TypedBy(TypingTarget& target, WORD vk)
 
 namespace pelo::programtest {
 
-HWND SchemeIndicatorOf(DWORD pid)
+HWND SchemeIndicatorOf(DWORD pid, bool visibleOnly)
 {
     for (HWND window : ProcessWindows(pid)) {
         wchar_t className[32] = L"";
         ::GetClassNameW(window, className, 32);
-        if (::IsWindowVisible(window) && std::wstring(className) == L"PeloSchemeIndicator") {
+        if ((!visibleOnly || ::IsWindowVisible(window))
+            && std::wstring(className) == L"PeloSchemeIndicator") {
             return window;
         }
     }

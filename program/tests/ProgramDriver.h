@@ -268,8 +268,9 @@ std::u16string TypedBy(TypingTarget& target, WORD vk);
 // The settings of the "更多" page: the scheme indicator and the log-on shortcut.
 namespace pelo::programtest {
 
-// The visible scheme indicator of a process, or nullptr.
-[[nodiscard]] HWND SchemeIndicatorOf(DWORD pid);
+// The visible scheme indicator of a process, or nullptr. With visibleOnly false also one that has
+// been shown and hidden again: it keeps its text, place and styles.
+[[nodiscard]] HWND SchemeIndicatorOf(DWORD pid, bool visibleOnly = true);
 
 // The user's Startup folder's "Pelo.lnk".
 [[nodiscard]] std::wstring StartupShortcutFile();
